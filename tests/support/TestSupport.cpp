@@ -1,0 +1,98 @@
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+TempDir::TempDir()
+{
+    std::string pattern = (fs::temp_directory_path() / "quaverly-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto& e : fs::recursive_directory_iterator(m_path, ec))
+        if (e.is_directory(ec))
+            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(m_path, ec);
+}
+
+int runProgram(const std::vector<std::string>& argv, std::string* output)
+{
+    int pipefd[2];
+    if (pipe(pipefd) != 0)
+        return -1;
+    pid_t pid = fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        dup2(pipefd[1], STDOUT_FILENO);
+        dup2(pipefd[1], STDERR_FILENO);
+        close(pipefd[0]);
+        close(pipefd[1]);
+        std::vector<char*> args;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    close(pipefd[1]);
+    std::string text;
+    std::array<char, 4096> buf {};
+    ssize_t n;
+    while ((n = read(pipefd[0], buf.data(), buf.size())) > 0)
+        text.append(buf.data(), static_cast<size_t>(n));
+    close(pipefd[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (output)
+        *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void makeTone(const fs::path& file, double seconds, int rate, int channels,
+    const std::vector<std::string>& extra)
+{
+    std::vector<std::string> argv { "sox", "-n", "-r", std::to_string(rate), "-c",
+        std::to_string(channels) };
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    argv.insert(argv.end(), { file.string(), "synth", std::to_string(seconds), "sine", "440",
+                                "vol", "0.5" });
+    std::string out;
+    ASSERT_EQ(runProgram(argv, &out), 0) << out;
+}
+
+void writeFile(const fs::path& file, const std::string& bytes)
+{
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
+}
+
+fs::path programDir()
+{
+    if (const char* dir = std::getenv("QUAVERLY_PROGRAM_DIR"))
+        return dir;
+    return QUAVERLY_PROGRAM_DIR_DEFAULT;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,43 @@
+#pragma once
+// Helpers shared by every test program: a scratch folder that cleans itself up,
+// fixtures made by independent tools, and the program folder of this build.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::filesystem::path operator/(const std::string& name) const { return m_path / name; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// Runs a program with arguments (no shell); returns its exit status, -1 if it could
+// not run. Standard output and error are captured into `output` when given.
+int runProgram(const std::vector<std::string>& argv, std::string* output = nullptr);
+
+// A sine tone made by sox: `seconds` long, `rate` Hz, `channels`, written in the
+// format that the file name's extension gives. `extra` are more sox output options
+// placed before the file name (for example {"-b", "24"}). Fails the test on error.
+void makeTone(const std::filesystem::path& file, double seconds, int rate = 44100,
+    int channels = 2, const std::vector<std::string>& extra = {});
+
+// Writes bytes to a file as they are.
+void writeFile(const std::filesystem::path& file, const std::string& bytes);
+std::string readFile(const std::filesystem::path& file);
+
+// The folder holding the built programs, the catalogue and the skin.
+std::filesystem::path programDir();
+
+}  // namespace testsupport
