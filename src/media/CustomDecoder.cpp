@@ -1,7 +1,8 @@
 #include "media/CustomDecoder.h"
 
-#include "media/Format.h"
+#include "media/FormatText.h"
 #include "media/LibAVPtr.h"
+#include "media/MainThreadDispatcher.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -60,6 +61,26 @@ AVDictionary* StreamCodecOptions(AVDictionary* AOptions, AVFormatContext* AConte
     return result;
 }
 
+bool IsUsable(const AVCodecParameters* APar)
+{
+    switch (APar->codec_type) {
+    case AVMEDIA_TYPE_AUDIO:
+        return APar->sample_rate > 0 && APar->ch_layout.nb_channels > 0;
+    case AVMEDIA_TYPE_VIDEO:
+        return APar->width > 0 && APar->height > 0;
+    default:
+        return APar->codec_id != AV_CODEC_ID_NONE;
+    }
+}
+
+bool HasUsableStream(const AVFormatContext* AContext)
+{
+    for (unsigned i = 0; i < AContext->nb_streams; ++i)
+        if (IsUsable(AContext->streams[i]->codecpar))
+            return true;
+    return false;
+}
+
 }  // namespace
 
 TCustomDecoder::TCustomDecoder() = default;
@@ -72,37 +93,32 @@ TCustomDecoder::~TCustomDecoder()
     av_dict_free(&FCodecOptions);
 }
 
-void TCustomDecoder::ReportError(int ALevel, const std::string& AMsg)
+void TCustomDecoder::ReportError(TLogLevel ALevel, const std::string& AMsg)
 {
     FLastErrMsg = AMsg;
     Log(ALevel, AMsg);
 }
 
-void TCustomDecoder::Log(int ALevel, const std::string& AMsg) const
+void TCustomDecoder::Log(TLogLevel ALevel, const std::string& AMsg) const
 {
-    av_log(nullptr, ALevel, "%s\n", AMsg.c_str());
-}
-
-bool TCustomDecoder::WouldLog(int ALevel) const
-{
-    return ALevel <= av_log_get_level();
+    GetLogger().Log(this, ALevel, AMsg);
 }
 
 std::string TCustomDecoder::ErrorText(const std::string& APrefix, int ACode)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] {};
     if (av_strerror(ACode, text, sizeof text) < 0)
-        return APrefix + ": " + Format("Error number %d occurred", ACode);
+        return APrefix + ": " + FormatText("Error number %d occurred", ACode);
     return APrefix + ": " + text;
 }
 
 int TCustomDecoder::InterruptCallback(void* AOpaque)
 {
     auto* self = static_cast<TCustomDecoder*>(AOpaque);
-    if (self->FLastRead == std::numeric_limits<int64_t>::max() || self->FReadTimeout <= 0)
+    if (self->FLastRead == std::numeric_limits<int64_t>::max() || self->ReadTimeout() <= 0)
         return 0;
-    if (av_gettime() - self->FLastRead > int64_t(self->FReadTimeout) * 1000) {
-        self->Log(AV_LOG_INFO, self->FLastRead == 0 ? "connecting/reading canceled" : "connecting/reading timeout");
+    if (av_gettime() - self->FLastRead > int64_t(self->ReadTimeout()) * 1000) {
+        self->Log(llInfo, self->FLastRead == 0 ? "connecting/reading canceled" : "connecting/reading timeout");
         return 1;
     }
     return 0;
@@ -118,7 +134,7 @@ bool TCustomDecoder::LoadFile(const std::string& AFileName, const std::string& A
     if (!AFormatName.empty()) {
         format = av_find_input_format(AFormatName.c_str());
         if (!format) {
-            ReportError(AV_LOG_ERROR, "Unknown input format: " + AFormatName);
+            ReportError(llError, "Unknown input format: " + AFormatName);
             CloseFile();
             return false;
         }
@@ -126,7 +142,7 @@ bool TCustomDecoder::LoadFile(const std::string& AFileName, const std::string& A
 
     FFileHandle = avformat_alloc_context();
     if (!FFileHandle) {
-        ReportError(AV_LOG_ERROR, ErrorText(AFileName, AVERROR(ENOMEM)));
+        ReportError(llError, ErrorText(AFileName, AVERROR(ENOMEM)));
         return false;
     }
     FFileHandle->interrupt_callback = { InterruptCallback, this };
@@ -165,12 +181,16 @@ void TCustomDecoder::LogUnusedFormatOptions(AVDictionary* AUnused) const
 {
     const AVDictionaryEntry* e = nullptr;
     while ((e = av_dict_get(AUnused, "", e, AV_DICT_IGNORE_SUFFIX)))
-        Log(AV_LOG_ERROR, Format("Option %s not found, ignored.", e->key));
+        Log(llError, "Option %s not found, ignored.", e->key);
 }
 
 void TCustomDecoder::FireBeforeFindStreamInfo()
 {
-    if (FOnBeforeFindStreamInfo)
+    if (!FOnBeforeFindStreamInfo)
+        return;
+    if (FTriggerEventInMainThread)
+        RunInMainThread([this] { FOnBeforeFindStreamInfo(this, FFileHandle); });
+    else
         FOnBeforeFindStreamInfo(this, FFileHandle);
 }
 
@@ -184,7 +204,9 @@ bool TCustomDecoder::FindStreamInfo(const std::string& AFileName)
     int ret = avformat_find_stream_info(FFileHandle, count ? perStream.data() : nullptr);
     for (AVDictionary*& d : perStream)
         av_dict_free(&d);
-    if (ret < 0) {
+    // The probe also "succeeds" on an empty or foreign file that merely resembles a
+    // format by name; without one stream that can be decoded, nothing was found.
+    if (ret < 0 || !HasUsableStream(FFileHandle)) {
         FLastErrMsg = AFileName + ": could not find codec parameters";
         return false;
     }
@@ -277,14 +299,14 @@ bool TCustomDecoder::opt_default(const std::string& opt, const std::string& arg)
         known = true;
     }
     if (!known)
-        ReportError(AV_LOG_ERROR, Format("Unrecognized option \"%s\"", opt.c_str()));
+        ReportError(llError, FormatText("Unrecognized option \"%s\"", opt.c_str()));
     return known;
 }
 
 AVFormatContext* TCustomDecoder::LoadedHandle()
 {
     if (!FFileHandle)
-        ReportError(AV_LOG_WARNING, "file not loaded.");
+        ReportError(llWarning, "file not loaded.");
     return FFileHandle;
 }
 

@@ -3,6 +3,8 @@
 // duration, bit rate, tags, streams and a printable description.
 
 #include "media/DecoderTypes.h"
+#include "media/FFBaseComponent.h"
+#include "media/FFLogger.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,12 +20,10 @@ class TCustomDecoder;
 using TBeforeFindStreamInfoEvent = std::function<void(TCustomDecoder* Sender, AVFormatContext* AFormatContext)>;
 using TMetadataList = std::vector<std::pair<std::string, std::string>>;
 
-class TCustomDecoder {
+class TCustomDecoder : public TFFBaseComponent {
 public:
     TCustomDecoder();
     virtual ~TCustomDecoder();
-    TCustomDecoder(const TCustomDecoder&) = delete;
-    TCustomDecoder& operator=(const TCustomDecoder&) = delete;
 
     // Opens and probes a file; AFormatName forces an input format. False with
     // LastErrMsg on failure, and the decoder is closed.
@@ -67,19 +67,20 @@ public:
     TVideoStreamInfo FirstVideoStreamInfo() { return GetVideoStreamInfo(-1); }
     TSubtitleStreamInfo FirstSubtitleStreamInfo() { return GetSubtitleStreamInfo(-1); }
 
-    // Milliseconds one blocking library step may take before it is aborted.
-    int ReadTimeout() const { return FReadTimeout; }
-    void SetReadTimeout(int AValue) { FReadTimeout = AValue; }
     bool TriggerEventInMainThread() const { return FTriggerEventInMainThread; }
     void SetTriggerEventInMainThread(bool AValue) { FTriggerEventInMainThread = AValue; }
     void SetOnBeforeFindStreamInfo(TBeforeFindStreamInfoEvent AEvent) { FOnBeforeFindStreamInfo = std::move(AEvent); }
 
 protected:
-    // Library log levels: 16 error, 24 warning, 32 info, 48 debug.
-    void ReportError(int ALevel, const std::string& AMsg);
-    void Log(int ALevel, const std::string& AMsg) const;
-    // Whether a message at this level would be delivered; spares formatting otherwise.
-    bool WouldLog(int ALevel) const;
+    // Keeps the text as LastErrMsg and logs it.
+    void ReportError(TLogLevel ALevel, const std::string& AMsg);
+    void Log(TLogLevel ALevel, const std::string& AMsg) const;
+    // printf-style; formatted only when the logger lets the level pass.
+    template <typename... Args>
+    requires(sizeof...(Args) > 0) void Log(TLogLevel ALevel, const char* AFormat, const Args&... AArgs) const
+    {
+        GetLogger().Log(this, ALevel, AFormat, AArgs...);
+    }
     // APrefix + ": " + the text of a library error code.
     static std::string ErrorText(const std::string& APrefix, int ACode);
     // The input when one is open, else reports "file not loaded." and gives none.
@@ -106,7 +107,6 @@ private:
     bool FLoading = false;
     std::string FLastErrMsg;
     std::string FForceFormat;
-    int FReadTimeout = 30000;
     int64_t FFileSize = -1;
     int FStreamCount = -1;
     int FProgramCount = -1;

@@ -3,7 +3,7 @@
 
 #include "media/CustomDecoder.h"
 
-#include "media/Format.h"
+#include "media/FormatText.h"
 #include "media/LibAVPtr.h"
 
 extern "C" {
@@ -27,7 +27,7 @@ std::string Trim(std::string AText)
 
 std::string MetadataValue(const AVDictionary* AMetadata, const char* AKey)
 {
-    const AVDictionaryEntry* e = av_dict_get(AMetadata, AKey, nullptr, AV_DICT_MATCH_CASE);
+    const AVDictionaryEntry* e = av_dict_get(AMetadata, AKey, nullptr, 0);
     return e ? e->value : "";
 }
 
@@ -55,8 +55,8 @@ std::string CodecNameOf(const AVCodecParameters* APar)
     const unsigned tag = APar->codec_tag;
     const char c[4] = { char(tag & 0xff), char(tag >> 8 & 0xff), char(tag >> 16 & 0xff), char(tag >> 24) };
     if (std::all_of(c, c + 4, [](char ch) { return std::isprint(static_cast<unsigned char>(ch)); }))
-        return Format("%c%c%c%c / 0x%04X", c[0], c[1], c[2], c[3], tag);
-    return Format("0x%04x", tag);
+        return FormatText("%c%c%c%c / 0x%04X", c[0], c[1], c[2], c[3], tag);
+    return FormatText("0x%04x", tag);
 }
 
 void FillTimes(TStreamTimes& ATimes, const AVStream* AStream)
@@ -100,29 +100,29 @@ std::string MetadataBlock(const AVDictionary* AMetadata, const std::string& APre
     const AVDictionaryEntry* e = nullptr;
     while ((e = av_dict_get(AMetadata, "", e, AV_DICT_IGNORE_SUFFIX)))
         if (std::string(e->key) != "language")
-            text += Format("%s  %-16s: %s\r\n", APrefix.c_str(), e->key, CutValue(e->value).c_str());
+            text += FormatText("%s  %-16s: %s\r\n", APrefix.c_str(), e->key, CutValue(e->value).c_str());
     return text;
 }
 
 std::string SizeText(int64_t ASize)
 {
     if (ASize <= 1024)
-        return Format("%d Byte", static_cast<int>(ASize));
+        return FormatText("%d Byte", static_cast<int>(ASize));
     if (ASize <= 1048576)
-        return Format("%.2f KB", ASize / 1024.0);
+        return FormatText("%.2f KB", ASize / 1024.0);
     if (ASize <= 1073741824)
-        return Format("%.2f MB", ASize / 1048576.0);
-    return Format("%.2f GB", ASize / 1073741824.0);
+        return FormatText("%.2f MB", ASize / 1048576.0);
+    return FormatText("%.2f GB", ASize / 1073741824.0);
 }
 
 std::string RateText(double AValue, const char* AName)
 {
     const int64_t v = std::llround(AValue * 100);
     if (v % 100)
-        return Format(", %3.2f %s", AValue, AName);
+        return FormatText(", %3.2f %s", AValue, AName);
     if (v % 100000)
-        return Format(", %1.0f %s", AValue, AName);
-    return Format(", %1.0fk %s", AValue / 1000, AName);
+        return FormatText(", %1.0f %s", AValue, AName);
+    return FormatText(", %1.0fk %s", AValue / 1000, AName);
 }
 
 std::string DurationText(int64_t ADuration)
@@ -130,7 +130,7 @@ std::string DurationText(int64_t ADuration)
     if (ADuration == AV_NOPTS_VALUE)
         return "N/A";
     const int64_t ms = ADuration / 1000;
-    return Format("%.2d:%.2d:%.2d.%.3d", static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
+    return FormatText("%.2d:%.2d:%.2d.%.3d", static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
         static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
 }
 
@@ -152,18 +152,18 @@ AVStream* TCustomDecoder::StreamOfType(int AStreamIndex, int AMediaType, int AFi
         return nullptr;
     if (AStreamIndex < 0) {
         if (AFirstIndex < 0) {
-            ReportError(AV_LOG_ERROR, Format("no %s stream.", AKindName));
+            ReportError(llError, FormatText("no %s stream.", AKindName));
             return nullptr;
         }
         AStreamIndex = AFirstIndex;
     }
     if (AStreamIndex >= static_cast<int>(ctx->nb_streams)) {
-        ReportError(AV_LOG_ERROR, Format("stream index #%d is invalid.", AStreamIndex));
+        ReportError(llError, FormatText("stream index #%d is invalid.", AStreamIndex));
         return nullptr;
     }
     AVStream* st = ctx->streams[AStreamIndex];
     if (st->codecpar->codec_type != AMediaType) {
-        ReportError(AV_LOG_ERROR, Format("stream #%d is not %s stream.", AStreamIndex, AKindName));
+        ReportError(llError, FormatText("stream #%d is not %s stream.", AStreamIndex, AKindName));
         return nullptr;
     }
     return st;
@@ -190,7 +190,7 @@ bool TCustomDecoder::IsStreamOfType(int AStreamIndex, int AMediaType)
     if (!ctx)
         return false;
     if (AStreamIndex < 0 || AStreamIndex >= static_cast<int>(ctx->nb_streams)) {
-        ReportError(AV_LOG_ERROR, Format("stream index #%d is invalid.", AStreamIndex));
+        ReportError(llError, FormatText("stream index #%d is invalid.", AStreamIndex));
         return false;
     }
     return ctx->streams[AStreamIndex]->codecpar->codec_type == AMediaType;
@@ -279,19 +279,19 @@ std::string TCustomDecoder::StreamLine(int AIndex) const
 {
     const AVStream* st = FFileHandle->streams[AIndex];
     const AVCodecParameters* par = st->codecpar;
-    std::string line = Format("  Stream #%d", AIndex);
+    std::string line = FormatText("  Stream #%d", AIndex);
     if (FFileHandle->iformat->flags & AVFMT_SHOW_IDS)
-        line += Format("[0x%x]", st->id);
+        line += FormatText("[0x%x]", st->id);
     if (std::string lang = MetadataValue(st->metadata, "language"); !lang.empty())
         line += "(" + lang + ")";
     const int gcd = static_cast<int>(av_gcd(st->time_base.num, st->time_base.den));
-    line += Format(", %d/%d", st->time_base.num / (gcd ? gcd : 1), st->time_base.den / (gcd ? gcd : 1));
+    line += FormatText(", %d/%d", st->time_base.num / (gcd ? gcd : 1), st->time_base.den / (gcd ? gcd : 1));
     line += ": " + CodecDescription(par);
     if (st->sample_aspect_ratio.num && av_cmp_q(st->sample_aspect_ratio, par->sample_aspect_ratio)) {
         AVRational dar;
         av_reduce(&dar.num, &dar.den, int64_t(par->width) * st->sample_aspect_ratio.num,
             int64_t(par->height) * st->sample_aspect_ratio.den, 1024 * 1024);
-        line += Format(", SAR %d:%d DAR %d:%d", st->sample_aspect_ratio.num, st->sample_aspect_ratio.den, dar.num,
+        line += FormatText(", SAR %d:%d DAR %d:%d", st->sample_aspect_ratio.num, st->sample_aspect_ratio.den, dar.num,
             dar.den);
     }
     if (par->codec_type == AVMEDIA_TYPE_VIDEO) {
@@ -308,9 +308,9 @@ std::string TCustomDecoder::StreamLine(int AIndex) const
         if (st->disposition & (1 << bit))
             line += dispositions[bit];
     if (st->start_time != AV_NOPTS_VALUE)
-        line += Format(", start: %.6f", st->start_time * av_q2d(st->time_base));
+        line += FormatText(", start: %.6f", st->start_time * av_q2d(st->time_base));
     if (st->duration != AV_NOPTS_VALUE)
-        line += Format(", duration: %.6f", st->duration * av_q2d(st->time_base));
+        line += FormatText(", duration: %.6f", st->duration * av_q2d(st->time_base));
     return line + "\r\n" + MetadataBlock(st->metadata, "  ");
 }
 
@@ -319,22 +319,22 @@ std::string TCustomDecoder::FileInfoText()
     AVFormatContext* ctx = LoadedHandle();
     if (!ctx)
         return "";
-    std::string text = Format("File Name: %s\r\n", ctx->url ? ctx->url : "");
-    text += Format("Format Name: %s\r\n", ctx->iformat->name);
+    std::string text = FormatText("File Name: %s\r\n", ctx->url ? ctx->url : "");
+    text += FormatText("Format Name: %s\r\n", ctx->iformat->name);
     if (ctx->iformat->long_name)
-        text += Format("Format Long Name: %s\r\n", ctx->iformat->long_name);
+        text += FormatText("Format Long Name: %s\r\n", ctx->iformat->long_name);
     text += "File Size: " + SizeText(FFileSize) + "\r\n";
     text += MetadataBlock(ctx->metadata, "");
     text += "Duration: " + DurationText(ctx->duration);
     if (ctx->start_time != AV_NOPTS_VALUE)
-        text += Format(", start: %d.%.6d", static_cast<int>(ctx->start_time / AV_TIME_BASE),
+        text += FormatText(", start: %d.%.6d", static_cast<int>(ctx->start_time / AV_TIME_BASE),
             static_cast<int>(std::llabs(ctx->start_time % AV_TIME_BASE)));
-    text += ctx->bit_rate > 0 ? Format(", bitrate: %d kb/s", static_cast<int>(ctx->bit_rate / 1000))
+    text += ctx->bit_rate > 0 ? FormatText(", bitrate: %d kb/s", static_cast<int>(ctx->bit_rate / 1000))
                               : std::string(", bitrate: N/A");
     text += "\r\n";
     for (unsigned i = 0; i < ctx->nb_chapters; ++i) {
         const AVChapter* ch = ctx->chapters[i];
-        text += Format("Chapter #%d: start %.6f, end %.6f\r\n", static_cast<int>(i),
+        text += FormatText("Chapter #%d: start %.6f, end %.6f\r\n", static_cast<int>(i),
             ch->start * av_q2d(ch->time_base), ch->end * av_q2d(ch->time_base));
         text += MetadataBlock(ch->metadata, "  ");
     }
@@ -342,7 +342,7 @@ std::string TCustomDecoder::FileInfoText()
     unsigned inPrograms = 0;
     for (unsigned p = 0; p < ctx->nb_programs; ++p) {
         const AVProgram* program = ctx->programs[p];
-        text += Format("Program %d %s\r\n", program->id, MetadataValue(program->metadata, "name").c_str());
+        text += FormatText("Program %d %s\r\n", program->id, MetadataValue(program->metadata, "name").c_str());
         text += MetadataBlock(program->metadata, "  ");
         for (unsigned k = 0; k < program->nb_stream_indexes; ++k) {
             const unsigned index = program->stream_index[k];

@@ -1,6 +1,7 @@
 #include "media/FFDecoder.h"
 
-#include "media/Format.h"
+#include "media/AuException.h"
+#include "media/FormatText.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -12,7 +13,6 @@ extern "C" {
 #include <climits>
 #include <cstring>
 #include <new>
-#include <stdexcept>
 
 namespace {
 
@@ -114,14 +114,14 @@ bool TFFDecoder::SelectAudioStream(int AStreamIndex)
     if (!LoadedHandle())
         return false;
     if (!FOwnHandle) {
-        ReportError(AV_LOG_WARNING, "file cannot be seeked, handle is readonly.");
-        throw std::runtime_error(LastErrMsg());
+        ReportError(llWarning, "file cannot be seeked, handle is readonly.");
+        throw EAuException(LastErrMsg());
     }
     int index = AStreamIndex;
     if (index < 0) {
         index = FDesireAudioIndex >= 0 ? FDesireAudioIndex : FirstAudioStreamIndex();
         if (index < 0) {
-            ReportError(AV_LOG_ERROR, "no audio stream.");
+            ReportError(llError, "no audio stream.");
             return false;
         }
     } else if (!StreamOfType(index, AVMEDIA_TYPE_AUDIO, -1, "audio")) {
@@ -145,7 +145,7 @@ bool TFFDecoder::OpenAudioCodec()
     const AVStream* st = FFileHandle->streams[FDesireAudioIndex];
     const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
     if (!codec) {
-        ReportError(AV_LOG_ERROR, Format("Unsupported codec (id=%d) for input file stream #%d",
+        ReportError(llError, FormatText("Unsupported codec (id=%d) for input file stream #%d",
                                       static_cast<int>(st->codecpar->codec_id), FDesireAudioIndex));
         return false;
     }
@@ -161,7 +161,7 @@ bool TFFDecoder::OpenAudioCodec()
         ok = avcodec_open2(ctx.get(), codec, nullptr) >= 0;
     }
     if (!ok) {
-        ReportError(AV_LOG_ERROR, Format("Error while opening codec for input file stream #%d", FDesireAudioIndex));
+        ReportError(llError, FormatText("Error while opening codec for input file stream #%d", FDesireAudioIndex));
         return false;
     }
     FAudioCodec = std::move(ctx);
@@ -176,16 +176,16 @@ TFFDecoder::TReadResult TFFDecoder::ReadPacket(AVPacket* APacket)
     if (ret >= 0)
         return TReadResult::Packet;
     if (ret == AVERROR(EAGAIN)) {
-        ReportError(AV_LOG_INFO, "no data, please try again.");
+        ReportError(llInfo, "no data, please try again.");
         return TReadResult::Stop;
     }
     if (FEOFpkt) {
         const bool ioError = FFileHandle->pb && FFileHandle->pb->error;
         if (ret != AVERROR_EOF && ret != AVERROR(EPIPE) && !ioError) {
-            ReportError(AV_LOG_INFO, Format("unknown error #%d.", ret));
+            ReportError(llInfo, FormatText("unknown error #%d.", ret));
             return TReadResult::Stop;
         }
-        ReportError(AV_LOG_INFO, "stream eof reached.");
+        ReportError(llInfo, "stream eof reached.");
         FEOF = true;
         return TReadResult::Stop;
     }
@@ -199,7 +199,7 @@ bool TFFDecoder::DecodeAudio(int AStreamIndex)
     if (!SelectAudioStream(AStreamIndex))
         return false;
     if (FEOF && FEOFpkt) {
-        ReportError(AV_LOG_INFO, "stream eof reached.");
+        ReportError(llInfo, "stream eof reached.");
         return false;
     }
     if (!OpenAudioCodec())
@@ -217,11 +217,10 @@ bool TFFDecoder::DecodeAudio(int AStreamIndex)
         FWaveInfo = {};
         const bool ok = GatherAudio(packet);
         if (ok && FAudioSize > 0) {
-            if (WouldLog(AV_LOG_DEBUG))
-                Log(AV_LOG_DEBUG, Format("pkt.st_idx=%d, dts=%lld, pts=%lld, flags=%d, samples data size=%d",
+            Log(llDebug, "pkt.st_idx=%d, dts=%lld, pts=%lld, flags=%d, samples data size=%d",
                                       FDesireAudioIndex, static_cast<long long>(packet ? packet->dts : AV_NOPTS_VALUE),
                                       static_cast<long long>(packet ? packet->pts : AV_NOPTS_VALUE),
-                                      packet ? packet->flags : 0, FAudioSize));
+                                      packet ? packet->flags : 0, FAudioSize);
             FillWaveInfo(packet);
         }
         av_packet_unref(FPacket.get());
@@ -237,27 +236,31 @@ bool TFFDecoder::GatherAudio(const AVPacket* APacket)
     FAudioSize = 0;
     AVCodecContext* codec = FAudioCodec.get();
     AVFrame* frame = FAudioDecodedFrame.get();
-    const std::string errorPrefix = Format("Error while decoding audio stream #%d", FDesireAudioIndex);
     int ret = avcodec_send_packet(codec, APacket);
     if (ret < 0 && ret != AVERROR_EOF) {
-        Log(AV_LOG_ERROR, ErrorText(errorPrefix, ret));
+        Log(llError, DecodeErrorText(ret));
         return true;
     }
     int frames = 0;
     while ((ret = avcodec_receive_frame(codec, frame)) >= 0) {
         if (APacket && ++frames == 2)
-            Log(AV_LOG_WARNING, Format("Multiple frames in a packet from stream %d", FDesireAudioIndex));
+            Log(llWarning, "Multiple frames in a packet from stream %d", FDesireAudioIndex);
         const bool ok = frame->nb_samples <= 0 || AppendFrame(frame);
         av_frame_unref(frame);
         if (!ok)
             return false;
     }
     if (ret != AVERROR(EAGAIN) && ret != AVERROR_EOF)
-        Log(AV_LOG_ERROR, ErrorText(errorPrefix, ret));
+        Log(llError, DecodeErrorText(ret));
     // At the end the converter gives up the samples its filter still holds.
     if (!APacket && FAudioSwrCtx)
         return ConvertInto(nullptr, 0);
     return true;
+}
+
+std::string TFFDecoder::DecodeErrorText(int ACode) const
+{
+    return ErrorText(FormatText("Error while decoding audio stream #%d", FDesireAudioIndex), ACode);
 }
 
 bool TFFDecoder::AppendFrame(const AVFrame* AFrame)
@@ -292,9 +295,9 @@ bool TFFDecoder::NoteSourceFormat(const AVFrame* AFrame)
         && AFrame->format == FResampleSampleFormat)
         return true;
     if (FResampleChannels != -1) {
-        Log(AV_LOG_INFO, Format("Audio stream #%d frame changed from rate:%d fmt:%s ch:%d to rate:%d fmt:%s ch:%d",
+        Log(llInfo, "Audio stream #%d frame changed from rate:%d fmt:%s ch:%d to rate:%d fmt:%s ch:%d",
                              FDesireAudioIndex, FResampleSampleRate, SampleFormatName(FResampleSampleFormat),
-                             FResampleChannels, AFrame->sample_rate, SampleFormatName(AFrame->format), channels));
+                             FResampleChannels, AFrame->sample_rate, SampleFormatName(AFrame->format), channels);
         if (FAudioSwrCtx && !ConvertInto(nullptr, 0))
             return false;
         FreeResampler();
@@ -326,16 +329,16 @@ bool TFFDecoder::CreateResampler(const AVFrame* AFrame)
     av_channel_layout_uninit(&in);
     av_channel_layout_uninit(&out);
     if (ret >= 0 && holder && swr_init(holder.get()) < 0) {
-        Log(AV_LOG_FATAL, "swr_init() failed");
+        Log(llFatal, "swr_init() failed");
         holder.reset();
     }
     if (ret < 0 || !holder) {
-        ReportError(AV_LOG_ERROR, Format("Can not resample %d channels @ %d Hz to %d channels @ %d Hz", channels,
+        ReportError(llError, FormatText("Can not resample %d channels @ %d Hz to %d channels @ %d Hz", channels,
                                       AFrame->sample_rate, FDesireAudioChannels, FDesireAudioSampleRate));
         return false;
     }
-    Log(AV_LOG_INFO, Format("need resample %d channels @ %d Hz to %d channels @ %d Hz", channels, AFrame->sample_rate,
-                         FDesireAudioChannels, FDesireAudioSampleRate));
+    Log(llInfo, "need resample %d channels @ %d Hz to %d channels @ %d Hz", channels, AFrame->sample_rate,
+                         FDesireAudioChannels, FDesireAudioSampleRate);
     FAudioSwrCtx = std::move(holder);
     return true;
 }
@@ -352,7 +355,7 @@ bool TFFDecoder::ConvertInto(const uint8_t** AInput, int ASamples)
         return false;
     const int converted = swr_convert(FAudioSwrCtx.get(), &out, room, AInput, ASamples);
     if (converted < 0)
-        Log(AV_LOG_ERROR, ErrorText("Error while converting audio", converted));
+        Log(llError, ErrorText("Error while converting audio", converted));
     else
         FAudioSize += converted * frameBytes;
     return true;
@@ -362,14 +365,14 @@ uint8_t* TFFDecoder::ReserveOutput(int64_t ABytes)
 {
     const int64_t total = FAudioSize + ABytes;
     if (total > INT_MAX) {
-        ReportError(AV_LOG_ERROR, "Buffer sizes too large in DecodeAudio");
+        ReportError(llError, "Buffer sizes too large in DecodeAudio");
         return nullptr;
     }
     if (FAudioBuffer.size() < static_cast<size_t>(total)) {
         try {
             FAudioBuffer.resize(static_cast<size_t>(total));
         } catch (const std::bad_alloc&) {
-            ReportError(AV_LOG_ERROR, "Out of memory in DecodeAudio");
+            ReportError(llError, "Out of memory in DecodeAudio");
             return nullptr;
         }
     }
@@ -392,8 +395,7 @@ void TFFDecoder::FillWaveInfo(const AVPacket* APacket)
         if (st->start_time != AV_NOPTS_VALUE)
             ts -= st->start_time;
         w.PTS = av_rescale_q(ts, st->time_base, AV_TIME_BASE_Q);
-        if (WouldLog(AV_LOG_DEBUG))
-            Log(AV_LOG_DEBUG, Format("decode PTS: %0.3f", w.PTS / 1000000.0));
+        Log(llDebug, "decode PTS: %0.3f", w.PTS / 1000000.0);
     }
     w.OriginalDTS = APacket ? APacket->dts : AV_NOPTS_VALUE;
     w.OriginalPTS = APacket ? APacket->pts : AV_NOPTS_VALUE;
@@ -425,15 +427,15 @@ bool TFFDecoder::Seek(int64_t APTS, TSeekFlags ASeekFlags)
     if (!ctx)
         return false;
     if (!FOwnHandle) {
-        ReportError(AV_LOG_WARNING, "file cannot be seeked, handle is readonly.");
-        throw std::runtime_error(LastErrMsg());
+        ReportError(llWarning, "file cannot be seeked, handle is readonly.");
+        throw EAuException(LastErrMsg());
     }
     if (std::strcmp(ctx->iformat->name, "image2") == 0) {
-        ReportError(AV_LOG_INFO, "\"image2\" format cannot to be seeked.");
+        ReportError(llInfo, "\"image2\" format cannot to be seeked.");
         return false;
     }
     if (ctx->pb)
-        Log(AV_LOG_DEBUG, Format("current position %lld bytes", static_cast<long long>(avio_tell(ctx->pb))));
+        Log(llDebug, "current position %lld bytes", static_cast<long long>(avio_tell(ctx->pb)));
     int64_t target = APTS;
     if (!(ASeekFlags & sfByte)) {
         int64_t start = ctx->start_time;
@@ -460,13 +462,13 @@ bool TFFDecoder::Seek(int64_t APTS, TSeekFlags ASeekFlags)
     if (ret < 0)
         ret = av_seek_frame(ctx, FSeekIndex, target, ASeekFlags ^ sfBackward);
     if (ret < 0) {
-        ReportError(AV_LOG_ERROR, (ASeekFlags & sfByte)
-                ? Format("could not seek to position %lld bytes", static_cast<long long>(APTS))
-                : Format("could not seek to position %0.3f seconds", APTS / 1000000.0));
+        ReportError(llError, (ASeekFlags & sfByte)
+                ? FormatText("could not seek to position %lld bytes", static_cast<long long>(APTS))
+                : FormatText("could not seek to position %0.3f seconds", APTS / 1000000.0));
         return false;
     }
     if (ctx->pb)
-        Log(AV_LOG_DEBUG, Format("seek to position %lld bytes", static_cast<long long>(avio_tell(ctx->pb))));
+        Log(llDebug, "seek to position %lld bytes", static_cast<long long>(avio_tell(ctx->pb)));
     return true;
 }
 
@@ -476,7 +478,7 @@ int64_t TFFDecoder::Position()
     if (!ctx)
         return -1;
     if (!ctx->pb) {
-        ReportError(AV_LOG_WARNING, "cannot get position");
+        ReportError(llWarning, "cannot get position");
         return -1;
     }
     return avio_tell(ctx->pb);

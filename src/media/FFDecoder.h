@@ -43,6 +43,7 @@ private:
     bool OpenAudioCodec();
     TReadResult ReadPacket(AVPacket* APacket);
     bool GatherAudio(const AVPacket* APacket);
+    std::string DecodeErrorText(int ACode) const;
     bool AppendFrame(const AVFrame* AFrame);
     bool NoteSourceFormat(const AVFrame* AFrame);
     bool CreateResampler(const AVFrame* AFrame);
