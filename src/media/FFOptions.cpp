@@ -76,7 +76,8 @@ int TFFOptions::opt_default(const std::string& opt, const std::string& arg)
 
     const AVOption* scalerOption = FindOption(sws_get_class(), opt, 0, SearchChildren);
     if (scalerOption) {
-        int result = FScaler ? av_opt_set(FScaler.get(), opt.c_str(), arg.c_str(), 0) : AVERROR(ENOMEM);
+        int result
+            = FScaler ? av_opt_set(FScaler.get(), opt.c_str(), arg.c_str(), 0) : AVERROR(ENOMEM);
         if (result < 0) {
             LastParseError() = "Error setting option \"" + opt + "\"";
             LogToLibrary(AV_LOG_ERROR, LastParseError());

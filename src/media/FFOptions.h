@@ -57,8 +57,8 @@ public:
     // output (encoder options). Without `codec` the stream's default decoder or
     // encoder is taken; a stream without one gets no options. An invalid stream
     // specifier in a key empties the whole result.
-    TAVDict filter_codec_opts(AVCodecID codecId, const AVFormatContext* file, const AVStream* stream,
-        const AVCodec* codec = nullptr) const;
+    TAVDict filter_codec_opts(AVCodecID codecId, const AVFormatContext* file,
+        const AVStream* stream, const AVCodec* codec = nullptr) const;
 
     // filter_codec_opts for every stream of an opened input.
     TStreamInfoOptions setup_find_stream_info_opts(const AVFormatContext* file) const;

@@ -108,7 +108,8 @@ const TSpecifierOpt* MatchPerStreamOpt(
 
 // The matching value for a stream, or `fallback` when no element matches.
 template <class T>
-T MatchPerStream(const TSpecList& list, const AVFormatContext* file, const AVStream* stream, T fallback)
+T MatchPerStream(
+    const TSpecList& list, const AVFormatContext* file, const AVStream* stream, T fallback)
 {
     const TSpecifierOpt* match = MatchPerStreamOpt(list, file, stream);
     return match ? std::get<T>(match->u) : fallback;

@@ -1,14 +1,12 @@
 #pragma once
-// Where the option parser's messages go. Levels are on the media library's scale
-// (AV_LOG_ERROR and kin).
+// The option parser's dealings with the media library's log. Its own messages as a
+// component go through GetLogger().
 
 #include <string>
 
-// A line handed to the media library's log, as the library's own messages are.
+// A line (level AV_LOG_ERROR and kin) handed to the media library's log, like the
+// library's own messages.
 void LogToLibrary(int libraryLevel, const std::string& text);
-
-// A message of the parser as a component (the job's own log lines).
-void OptionsLog(int libraryLevel, const std::string& text);
 
 // Sets the media library's log threshold (the "loglevel" and "debug" options).
 void SetLibraryLogLevel(int libraryLevel);

@@ -45,8 +45,8 @@ int Invalid(const AVFormatContext* file, std::string_view spec)
     return AVERROR(EINVAL);
 }
 
-int MatchType(const AVFormatContext* file, const AVStream* stream, AVMediaType type,
-    std::string_view rest)
+int MatchType(
+    const AVFormatContext* file, const AVStream* stream, AVMediaType type, std::string_view rest)
 {
     if (rest.empty())
         return stream->codecpar->codec_type == type;

@@ -11,4 +11,5 @@ extern "C" {
 
 // 1 when the stream matches, 0 when not; AVERROR(EINVAL) for a specifier that is not
 // one of the forms above, which is also logged at the error level.
-int CheckStreamSpecifier(const AVFormatContext* file, const AVStream* stream, std::string_view spec);
+int CheckStreamSpecifier(
+    const AVFormatContext* file, const AVStream* stream, std::string_view spec);

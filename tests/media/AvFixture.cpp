@@ -6,7 +6,8 @@ AvFixture::AvFixture()
 {
     const std::string path = (FDir / "av.mkv").string();
     const std::string pipeline = "matroskamux name=m ! filesink location=" + path
-        + " videotestsrc num-buffers=10 ! video/x-raw,width=64,height=48,framerate=10/1 ! jpegenc ! m."
+        + " videotestsrc num-buffers=10 ! video/x-raw,width=64,height=48,framerate=10/1 ! jpegenc "
+          "! m."
           " audiotestsrc num-buffers=10 ! audioconvert ! vorbisenc ! m."
           " audiotestsrc num-buffers=10 ! audioconvert ! flacenc ! m.";
     std::vector<std::string> argv { "gst-launch-1.0", "-q" };

@@ -26,7 +26,8 @@ TEST(OptionWords, SplitsByTheCommandLineRules)
         { R"("say ""hi"" now")", { R"(say "hi)", "now" } },
         { R"("unterminated quote)", { "unterminated quote" } },
         { "trailing\\", { "trailing\\" } },
-        { "Gr\xc3\xbc\xc3\x9f \"\xe6\x97\xa5 \xe6\x9c\xac\"", { "Gr\xc3\xbc\xc3\x9f", "\xe6\x97\xa5 \xe6\x9c\xac" } },
+        { "Gr\xc3\xbc\xc3\x9f \"\xe6\x97\xa5 \xe6\x9c\xac\"",
+            { "Gr\xc3\xbc\xc3\x9f", "\xe6\x97\xa5 \xe6\x9c\xac" } },
     };
     for (const auto& c : cases)
         EXPECT_EQ(SplitOptionWords(c.text), c.words) << "text: " << c.text;
@@ -34,7 +35,8 @@ TEST(OptionWords, SplitsByTheCommandLineRules)
 
 TEST(OptionWords, StopsAtTheFirstZeroByte)
 {
-    EXPECT_EQ(SplitOptionWords(std::string_view("-an\0-vn", 7)), std::vector<std::string> { "-an" });
+    EXPECT_EQ(
+        SplitOptionWords(std::string_view("-an\0-vn", 7)), std::vector<std::string> { "-an" });
 }
 
 } // namespace

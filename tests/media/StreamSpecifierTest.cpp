@@ -1,6 +1,6 @@
-#include "media/OptionsContext.h"
-#include "media/FFmpegException.h"
 #include "media/StreamSpecifier.h"
+#include "media/FFmpegException.h"
+#include "media/OptionsContext.h"
 
 #include "AvFixture.h"
 
