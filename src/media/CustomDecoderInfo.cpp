@@ -59,22 +59,30 @@ std::string CodecNameOf(const AVCodecParameters* APar)
     return FormatText("0x%04x", tag);
 }
 
-void FillTimes(TStreamTimes& ATimes, const AVStream* AStream)
-{
-    AVRational tb = AStream->time_base;
-    if (tb.den == 0)
-        tb = { 1, tb.num ? tb.num : 1 };
-    ATimes.StartTime = AStream->start_time;
-    ATimes.Duration = AStream->duration;
-    if (AStream->start_time != AV_NOPTS_VALUE)
-        ATimes.StartTimeScaled = av_rescale_q(AStream->start_time, tb, AV_TIME_BASE_Q);
-    if (AStream->duration != AV_NOPTS_VALUE)
-        ATimes.DurationScaled = av_rescale_q(AStream->duration, tb, AV_TIME_BASE_Q);
-}
-
 int ClampToInt(int64_t AValue)
 {
     return AValue > INT32_MAX ? INT32_MAX : static_cast<int>(AValue);
+}
+
+void FillNames(TStreamInfoBase& AInfo, const AVStream* AStream)
+{
+    AInfo.Language = MetadataValue(AStream->metadata, "language");
+    AInfo.CodecName = CodecNameOf(AStream->codecpar);
+}
+
+void FillTimes(TTimedStreamInfo& AInfo, const AVStream* AStream)
+{
+    FillNames(AInfo, AStream);
+    AVRational tb = AStream->time_base;
+    if (tb.den == 0)
+        tb.den = tb.num ? tb.num : 1;
+    AInfo.StartTime = AStream->start_time;
+    AInfo.Duration = AStream->duration;
+    if (AStream->start_time != AV_NOPTS_VALUE)
+        AInfo.StartTimeScaled = av_rescale_q(AStream->start_time, tb, AV_TIME_BASE_Q);
+    if (AStream->duration != AV_NOPTS_VALUE)
+        AInfo.DurationScaled = av_rescale_q(AStream->duration, tb, AV_TIME_BASE_Q);
+    AInfo.BitRate = ClampToInt(AStream->codecpar->bit_rate);
 }
 
 // At most 255 bytes, cut before a UTF-8 continuation byte so no character is split.
@@ -234,10 +242,7 @@ TAudioStreamInfo TCustomDecoder::GetAudioStreamInfo(int AStreamIndex)
     if (!st)
         return info;
     const AVCodecParameters* par = st->codecpar;
-    info.Language = MetadataValue(st->metadata, "language");
-    info.CodecName = CodecNameOf(par);
     FillTimes(info, st);
-    info.BitRate = ClampToInt(par->bit_rate);
     info.Channels = par->ch_layout.nb_channels;
     info.SampleRate = par->sample_rate;
     info.SampleFormat = static_cast<AVSampleFormat>(par->format);
@@ -251,10 +256,7 @@ TVideoStreamInfo TCustomDecoder::GetVideoStreamInfo(int AStreamIndex)
     if (!st)
         return info;
     const AVCodecParameters* par = st->codecpar;
-    info.Language = MetadataValue(st->metadata, "language");
-    info.CodecName = CodecNameOf(par);
     FillTimes(info, st);
-    info.BitRate = ClampToInt(par->bit_rate);
     info.Height = par->height;
     info.Width = par->width;
     const AVRational sar = par->sample_aspect_ratio.num ? par->sample_aspect_ratio : AVRational { 1, 1 };
@@ -270,8 +272,7 @@ TSubtitleStreamInfo TCustomDecoder::GetSubtitleStreamInfo(int AStreamIndex)
     const AVStream* st = StreamOfType(AStreamIndex, AVMEDIA_TYPE_SUBTITLE, FFirstSubtitleStreamIndex, "subtitle");
     if (!st)
         return info;
-    info.Language = MetadataValue(st->metadata, "language");
-    info.CodecName = CodecNameOf(st->codecpar);
+    FillNames(info, st);
     return info;
 }
 

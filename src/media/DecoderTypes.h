@@ -26,27 +26,29 @@ struct TFileStreamInfo {
     std::string Genre;
 };
 
-// The plain times are in the stream's time base, the scaled ones in microseconds.
-struct TStreamTimes {
+// What every stream record holds.
+struct TStreamInfoBase {
+    std::string Language;
+    std::string CodecName;
+};
+
+// Audio and video streams add their times and bit rate. The plain times are in the
+// stream's time base, the scaled ones in microseconds.
+struct TTimedStreamInfo : TStreamInfoBase {
     int64_t StartTime = -1;
     int64_t StartTimeScaled = -1;
     int64_t Duration = -1;
     int64_t DurationScaled = -1;
+    int BitRate = -1;
 };
 
-struct TAudioStreamInfo : TStreamTimes {
-    std::string Language;
-    std::string CodecName;
-    int BitRate = -1;
+struct TAudioStreamInfo : TTimedStreamInfo {
     int Channels = -1;
     int SampleRate = -1;
     AVSampleFormat SampleFormat = AV_SAMPLE_FMT_NONE;
 };
 
-struct TVideoStreamInfo : TStreamTimes {
-    std::string Language;
-    std::string CodecName;
-    int BitRate = -1;
+struct TVideoStreamInfo : TTimedStreamInfo {
     int Height = -1;
     int Width = -1;
     float AspectRatio = -1;
@@ -54,10 +56,7 @@ struct TVideoStreamInfo : TStreamTimes {
     AVRational FrameRate { -1, -1 };
 };
 
-struct TSubtitleStreamInfo {
-    std::string Language;
-    std::string CodecName;
-};
+struct TSubtitleStreamInfo : TStreamInfoBase { };
 
 // The last decoded chunk of audio, already in the desired PCM format.
 struct TWaveInfo {
