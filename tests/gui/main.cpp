@@ -8,6 +8,9 @@
 
 int main(int argc, char** argv)
 {
+    // Listing the tests runs without ctest's environment; no display is needed then either.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // The skin and catalogue of this build, as the program finds them beside itself.
     SetProgramFolder(QString::fromStdString(testsupport::programDir().string()));
