@@ -69,6 +69,11 @@ bool TTagEditor::IsHandledType(const std::string& AFileName)
         != HandledExtensions.end();
 }
 
+bool TTagEditor::CanSave(const std::string& AFileName)
+{
+    return LowerExtension(AFileName) != ".wma";
+}
+
 void TTagEditor::ClearResults()
 {
     FTitle.clear();
@@ -107,7 +112,7 @@ void TTagEditor::SetFileName(const std::string& AFileName)
 
 void TTagEditor::Save()
 {
-    if (FFileName.empty() || LowerExtension(FFileName) == ".wma")
+    if (FFileName.empty() || !CanSave(FFileName))
         return;
     auto file = OpenTagged(FFileName, false);
     if (!file)
