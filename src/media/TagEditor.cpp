@@ -46,8 +46,14 @@ std::optional<TagLib::FileRef> OpenTagged(const std::string& AFileName, bool ARe
     return file;
 }
 
-std::string ToUtf8(const TagLib::String& AText) { return AText.to8Bit(true); }
-TagLib::String FromUtf8(const std::string& AText) { return { AText, TagLib::String::UTF8 }; }
+std::string ToUtf8(const TagLib::String& AText)
+{
+    return AText.to8Bit(true);
+}
+TagLib::String FromUtf8(const std::string& AText)
+{
+    return { AText, TagLib::String::UTF8 };
+}
 
 // A year or track number as the user typed it: only a plain non-negative decimal counts.
 std::optional<unsigned int> ParseNumber(const std::string& AText)
@@ -60,7 +66,7 @@ std::optional<unsigned int> ParseNumber(const std::string& AText)
     return value;
 }
 
-}  // namespace
+} // namespace
 
 bool TTagEditor::IsHandledType(const std::string& AFileName)
 {
