@@ -21,7 +21,8 @@ function(quaverly_test_folder name folder)
   endif()
   add_executable(${name} ${sources})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${T_LIBS} quaverly_test_support GTest::gtest GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} quaverly_test_support GTest::gtest GTest::gmock
+    GTest::gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QUAVERLY_PROGRAM_DIR=${QUAVERLY_PROGRAM_DIR};QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=disk;SDL_DISKAUDIODELAY=0"

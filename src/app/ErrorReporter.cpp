@@ -1,0 +1,44 @@
+#include "app/ErrorReporter.h"
+
+#include "app/ReportTexts.h"
+#include "app/SmtpClient.h"
+#include "app/UrlOpener.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+
+#include <memory>
+
+namespace {
+
+// Runs ACall on a worker thread and serves this thread's events until it returns.
+void RunOffThisThread(const std::function<void()>& ACall)
+{
+    if (!QCoreApplication::instance()) {
+        ACall();
+        return;
+    }
+    std::unique_ptr<QThread> worker(QThread::create(ACall));
+    QEventLoop loop;
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    worker->wait();
+}
+
+}  // namespace
+
+bool SendErrorReport(QStringList& AHistory, const QStringList& AEventsLog,
+    const QString& AMessage, const QString& AMark, const TMailSettings& ASettings)
+{
+    AppendReportSections(AHistory, AEventsLog, AMessage, AMark);
+    const TMailMessage mail { ASettings.Mailbox, ASettings.Recipient, ReportSubject,
+        ReportBody(AHistory) };
+    TSmtpClient client(ASettings);
+    bool sent = false;
+    RunOffThisThread([&] { sent = client.Send(mail); });
+    if (!sent)
+        OpenUrl(ReportMailtoUrl(ASettings.Recipient, AMessage, AMark));
+    return sent;
+}
