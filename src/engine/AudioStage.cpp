@@ -1,7 +1,7 @@
 // Decoded audio to packets: conversion, synchronisation, frame cutting, encoding, writing.
 
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
+#include "media/FFmpegException.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -19,7 +19,7 @@ void TCustomFFmpeg::DoAudioOut(
     int rate = AFrame->sample_rate;
     if (fmt != AOst.resample_sample_fmt || channels != AOst.resample_channels
         || rate != AOst.resample_sample_rate) {
-        EngineLog(llInfo,
+        GetLogger().Log(this, llInfo,
             FormatText("Input stream #%d:%d frame changed from rate:%d fmt:%s ch:%d to rate:%d "
                        "fmt:%s ch:%d",
                 AIst.file_index, AIst.st->index, AOst.resample_sample_rate,
@@ -80,7 +80,7 @@ void TCustomFFmpeg::SetupConverter(TOutputStream& AOst, const AVFrame* AFrame)
             av_opt_set_int(swr, "flags", SWR_FLAG_RESAMPLE, 0);
         ret = swr_init(swr);
         if (ret < 0)
-            EngineLog(llFatal, "swr_init() failed");
+            GetLogger().Log(this, llFatal, "swr_init() failed");
     }
     if (ret < 0)
         Fatal(FormatText("Can not resample %d channels @ %d Hz to %d channels @ %d Hz",
@@ -113,20 +113,20 @@ bool TCustomFFmpeg::SyncAudio(
         if (delta < 0) {
             int drop = static_cast<int>(
                 std::min<int64_t>(llround(-delta * inRate / enc->sample_rate), ACount));
-            EngineLog(llVerbose, FormatText("discarding %d audio samples", drop));
+            GetLogger().Log(this, llVerbose, FormatText("discarding %d audio samples", drop));
             AFirst += drop;
             ACount -= drop;
             return ACount > 0;
         }
         int silence = static_cast<int>(llround(delta));
-        EngineLog(llVerbose, FormatText("adding %d audio samples of silence", silence));
+        GetLogger().Log(this, llVerbose, FormatText("adding %d audio samples of silence", silence));
         PutSilence(AOst, silence);
         return true;
     }
     if (FSettings.Faudio_sync_method > 1 && AOst.swr) {
         int comp = static_cast<int>(std::clamp<int64_t>(
             llround(delta), -FSettings.Faudio_sync_method, FSettings.Faudio_sync_method));
-        EngineLog(llVerbose, FormatText("compensating audio timestamp drift:%f compensation:%d in:%d",
+        GetLogger().Log(this, llVerbose, FormatText("compensating audio timestamp drift:%f compensation:%d in:%d",
                                  delta, comp, enc->sample_rate));
         swr_set_compensation(AOst.swr.get(), comp, enc->sample_rate);
     }

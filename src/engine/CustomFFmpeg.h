@@ -2,10 +2,13 @@
 // One conversion job: its inputs and outputs are opened while the job is built (on the
 // application's thread), then the conversion runs on one thread, the job's worker.
 
-#include "engine/EngineLog.h"
 #include "engine/JobRecords.h"
-#include "engine/PendingOptions.h"
 #include "engine/SampleBuffer.h"
+#include "media/ErrorText.h"
+#include "media/FFLogger.h"
+#include "media/FFOptions.h"
+#include "media/JobSettings.h"
+#include "media/OptionsContext.h"
 
 #include <atomic>
 #include <functional>
@@ -50,8 +53,10 @@ public:
     int OutputCount() const { return static_cast<int>(FOutputFiles.size()); }
     AVFormatContext* InputContext(int AIndex) const { return FInputFiles[AIndex].ctx.get(); }
 
-    // The option store of the job: the per-file context and the job-wide settings.
+    // The option store of the job: the per-file context, the library option
+    // dictionaries and the job-wide settings.
     TOptionsContext FOptions;
+    TFFOptions FFFOptions;
     TJobSettings FSettings;
     bool HaltOnInvalidOption = true;
 
@@ -66,6 +71,8 @@ public:
     int FWriteTimeout = 30000;
     int64_t ReportInterval = 500000;
     TProgressSlot FOnProgress;
+    // Raised after an input is opened and before its streams are probed.
+    std::function<void(TCustomFFmpeg* ASender, AVFormatContext* AContext)> FOnBeforeFindStreamInfo;
 
 private:
     friend int ReadInterruptCallback(void* AJob);

@@ -3,6 +3,7 @@
 // are touched only by the thread that builds the job, then by its worker.
 
 #include "engine/LibAVHandles.h"
+#include "media/AVDict.h"
 
 #include <cstdint>
 #include <string>
@@ -32,13 +33,13 @@ struct TInputStream {
     double ts_scale = 1.0;
     bool is_start = true;
     bool showed_multi_packet_warning = false;
-    TDictionary opts;
+    TAVDict opts;
     bool decoder_flushed = false;
 };
 
 struct TOutputFile {
     AVFormatContext* ctx = nullptr;  // owned by the job, freed with its resources
-    TDictionary opts;
+    TAVDict opts;
     int ost_index = 0;
     int64_t recording_time = INT64_MAX;
     int64_t start_time = 0;
@@ -74,7 +75,7 @@ struct TOutputStream {
     AVSampleFormat requested_sample_fmt = AV_SAMPLE_FMT_NONE;
     TAudioFifoPtr fifo;
     TSwrPtr swr;
-    TDictionary opts;
+    TAVDict opts;
     bool is_past_recording_time = false;
     bool encoder_flushed = false;
     int64_t last_dts = AV_NOPTS_VALUE;

@@ -1,10 +1,9 @@
 // Opening a job's inputs and output while the job is built.
 
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
+#include "media/FFmpegException.h"
 #include "engine/InputFormatRegistry.h"
 #include "engine/OutputTarget.h"
-#include "engine/SpecLookup.h"
 
 extern "C" {
 #include <libavutil/time.h>
@@ -18,19 +17,19 @@ int64_t Now() { return av_gettime_relative(); }
 
 // Aborts a blocking operation when the job was stopped or the operation outlived its
 // time-out.
-int CheckInterrupt(
-    const std::atomic<bool>& ABroken, const std::atomic<int64_t>& ALast, int ATimeout, bool ARead)
+int CheckInterrupt(const void* AJob, bool ABroken, const std::atomic<int64_t>& ALast,
+    int ATimeout, bool ARead)
 {
     if (ABroken) {
-        EngineLog(llInfo, ARead ? "reading broken" : "writing broken");
+        GetLogger().Log(AJob, llInfo, ARead ? "reading broken" : "writing broken");
         return 1;
     }
     int64_t last = ALast;
     if (ATimeout > 0 && last != INT64_MAX && Now() - last > int64_t(ATimeout) * 1000) {
-        if (last == 0)
-            EngineLog(llInfo, ARead ? "connecting/reading canceled" : "connecting/writing canceled");
-        else
-            EngineLog(llInfo, ARead ? "connecting/reading timeout" : "connecting/writing timeout");
+        const char* text = last == 0
+            ? (ARead ? "connecting/reading canceled" : "connecting/writing canceled")
+            : (ARead ? "connecting/reading timeout" : "connecting/writing timeout");
+        GetLogger().Log(AJob, llInfo, text);
         return 1;
     }
     return 0;
@@ -41,25 +40,29 @@ int CheckInterrupt(
 int ReadInterruptCallback(void* AJob)
 {
     auto* job = static_cast<TCustomFFmpeg*>(AJob);
-    return CheckInterrupt(job->FBroken, job->FLastRead, job->FReadTimeout, true);
+    return CheckInterrupt(job, job->FBroken, job->FLastRead, job->FReadTimeout, true);
 }
 
 int WriteInterruptCallback(void* AJob)
 {
     // Once the packet loop has ended a stop must not abort the trailer.
     auto* job = static_cast<TCustomFFmpeg*>(AJob);
-    return CheckInterrupt(job->FBroken && !job->FFinishing, job->FLastWrite, job->FWriteTimeout,
-        false);
+    return CheckInterrupt(
+        job, job->FBroken && !job->FFinishing, job->FLastWrite, job->FWriteTimeout, false);
 }
 
 void TCustomFFmpeg::Fatal(const std::string& AText)
 {
     FLastErrMsg = AText;
-    EngineLog(llFatal, AText);
+    GetLogger().Log(this, llFatal, AText);
     throw FFmpegException(AText);
 }
 
-void TCustomFFmpeg::ResetOptions(bool AAfterInput) { FOptions.Reset(AAfterInput); }
+void TCustomFFmpeg::ResetOptions(bool AAfterInput)
+{
+    FOptions.Reset(AAfterInput);
+    FFFOptions.init_opts();
+}
 
 int TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
 {
@@ -69,56 +72,53 @@ int TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
         adapter = TInputFormatRegistry::Instance().Find(FOptions.format);
         if (!adapter && !(fmt = av_find_input_format(FOptions.format.c_str()))) {
             FLastErrMsg = FormatText("Unknown input format: \"%s\"", FOptions.format.c_str());
-            EngineLog(llFatal, FLastErrMsg);
+            GetLogger().Log(this, llFatal, FLastErrMsg);
             return AVERROR(EINVAL);
         }
     }
     AVFormatContext* ic = avformat_alloc_context();
     if (!ic) {
         FLastErrMsg = "avformat_alloc_context() failed";
-        EngineLog(llFatal, FLastErrMsg);
+        GetLogger().Log(this, llFatal, FLastErrMsg);
         return AVERROR(ENOMEM);
     }
-    if (const int* rate = Last(FOptions.audio_sample_rate))
-        av_dict_set_int(&FOptions.format_opts, "sample_rate", *rate, 0);
-    if (const int* channels = Last(FOptions.audio_channels))
-        av_dict_set_int(&FOptions.format_opts, "channels", *channels, 0);
+    TAVDict& formatOpts = FFFOptions.FormatOptions();
+    if (!FOptions.audio_sample_rate.empty())
+        formatOpts.Set("sample_rate",
+            std::to_string(std::get<int>(FOptions.audio_sample_rate.back().u)));
+    if (!FOptions.audio_channels.empty())
+        formatOpts.Set("channels", std::to_string(std::get<int>(FOptions.audio_channels.back().u)));
 
     ic->flags |= AVFMT_FLAG_NONBLOCK;
     ic->interrupt_callback = { ReadInterruptCallback, this };
-    int ret = adapter ? adapter->Prepare(AFileName, ic, fmt, &FOptions.format_opts) : 0;
+    int ret = adapter ? adapter->Prepare(AFileName, ic, fmt, formatOpts.receive()) : 0;
     if (ret >= 0) {
         FLastRead = Now();
-        ret = avformat_open_input(&ic, AFileName.c_str(), fmt, &FOptions.format_opts);
+        ret = avformat_open_input(&ic, AFileName.c_str(), fmt, formatOpts.receive());
     } else {
         avformat_free_context(ic);
     }
     if (ret < 0) {
         FLastErrMsg = ErrorText(AFileName, ret);
-        EngineLog(llFatal, FLastErrMsg);
+        GetLogger().Log(this, llFatal, FLastErrMsg);
         return ret;
     }
     TInputContextPtr holder(ic);
-    if (auto* unused = av_dict_get(FOptions.format_opts, "", nullptr, AV_DICT_IGNORE_SUFFIX)) {
+    if (auto* unused = av_dict_get(formatOpts.get(), "", nullptr, AV_DICT_IGNORE_SUFFIX)) {
         std::string text = FormatText("Option %s not found.", unused->key);
         if (HaltOnInvalidOption)
             Fatal(text);
         FLastErrMsg = text;
     }
 
-    std::vector<AVDictionary*> infoOpts(ic->nb_streams, nullptr);
-    for (unsigned i = 0; i < ic->nb_streams; ++i) {
-        AVStream* st = ic->streams[i];
-        infoOpts[i] = filter_codec_opts(
-            FOptions.codec_opts, st->codecpar->codec_id, ic, st, nullptr);
-    }
+    TStreamInfoOptions infoOpts = FFFOptions.setup_find_stream_info_opts(ic);
+    if (FOnBeforeFindStreamInfo)
+        FOnBeforeFindStreamInfo(this, ic);
     FLastRead = Now();
     ret = avformat_find_stream_info(ic, infoOpts.data());
-    for (auto* d : infoOpts)
-        av_dict_free(&d);
     if (ret < 0) {
         FLastErrMsg = FormatText("%s: could not find codec parameters", AFileName.c_str());
-        EngineLog(llFatal, FLastErrMsg);
+        GetLogger().Log(this, llFatal, FLastErrMsg);
         return ret;
     }
 
@@ -128,7 +128,7 @@ int TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     if (FOptions.start_time != 0) {
         FLastRead = Now();
         if (avformat_seek_file(ic, -1, INT64_MIN, timestamp, timestamp, 0) < 0)
-            EngineLog(llWarning, FormatText("%s: could not seek to position %0.3f",
+            GetLogger().Log(this, llWarning, FormatText("%s: could not seek to position %0.3f",
                                      AFileName.c_str(), double(timestamp) / AV_TIME_BASE));
     }
 
@@ -164,20 +164,18 @@ void TCustomFFmpeg::AddInputStreams(AVFormatContext* AIc, int AFileIndex)
         TInputStream& ist = FInputStreams.emplace_back();
         ist.file_index = AFileIndex;
         ist.st = st;
-        if (const std::string* name = LastMatching(FOptions.codec_names, AIc, st)) {
-            ist.avdec = avcodec_find_decoder_by_name(name->c_str());
-            if (!ist.avdec && *name != "copy")
-                Fatal(FormatText("Unknown decoder '%s'", name->c_str()));
-            if (ist.avdec && ist.avdec->type != st->codecpar->codec_type)
-                Fatal(FormatText("Invalid decoder type '%s'", name->c_str()));
+        std::string name = MatchPerStream<std::string>(FOptions.codec_names, AIc, st, "");
+        if (!name.empty() && name != "copy") {
+            ist.avdec = avcodec_find_decoder_by_name(name.c_str());
+            if (!ist.avdec)
+                Fatal(FormatText("Unknown decoder '%s'", name.c_str()));
+            if (ist.avdec->type != st->codecpar->codec_type)
+                Fatal(FormatText("Invalid decoder type '%s'", name.c_str()));
         }
         if (!ist.avdec)
             ist.avdec = avcodec_find_decoder(st->codecpar->codec_id);
-        AVDictionary* opts = filter_codec_opts(
-            FOptions.codec_opts, st->codecpar->codec_id, AIc, st, ist.avdec);
-        ist.opts.d = opts;
-        if (const double* scale = LastMatching(FOptions.ts_scale, AIc, st))
-            ist.ts_scale = *scale;
+        ist.opts = FFFOptions.filter_codec_opts(st->codecpar->codec_id, AIc, st, ist.avdec);
+        ist.ts_scale = MatchPerStream<double>(FOptions.ts_scale, AIc, st, 1.0);
         auto type = st->codecpar->codec_type;
         if ((type == AVMEDIA_TYPE_AUDIO && FOptions.audio_disable)
             || (type == AVMEDIA_TYPE_VIDEO && FOptions.video_disable)
@@ -207,7 +205,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
         CheckOutputIsNotInput(AFileName);
     } catch (const FFmpegException& e) {
         FLastErrMsg = e.what();
-        EngineLog(llError, FLastErrMsg);
+        GetLogger().Log(this, llError, FLastErrMsg);
         return -1;
     }
     bool joining = AJoin && InputCount() > 1;
@@ -233,7 +231,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
     of.recording_time = FOptions.recording_time;
     of.start_time = FOptions.start_time;
     of.limit_filesize = FOptions.limit_filesize;
-    of.opts = TDictionary(FOptions.format_opts);
+    of.opts = FFFOptions.FormatOptions();
     try {
         OpenOutputStreams(fileIndex, oc, !joining);
         CopyMetadata(oc, fileIndex, FOptions.recording_time);
@@ -251,7 +249,7 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
         return -1;
     }
     if (FOptions.mux_preload != 0)
-        av_dict_set_int(&of.opts.d, "preload", llround(FOptions.mux_preload * AV_TIME_BASE), 0);
+        of.opts.Set("preload", std::to_string(llround(FOptions.mux_preload * AV_TIME_BASE)));
     oc->max_delay = static_cast<int>(llround(FOptions.mux_max_delay * AV_TIME_BASE));
     FOutputFiles.push_back(std::move(of));
 
@@ -275,7 +273,7 @@ int TCustomFFmpeg::OpenOutputTarget(TOutputFile& AOf, AVFormatContext* AOc)
     if (ret >= 0) {
         FLastWrite = Now();
         ret = avio_open2(&AOc->pb, AOf.temp.c_str(), AVIO_FLAG_WRITE, &AOc->interrupt_callback,
-            &AOf.opts.d);
+            AOf.opts.receive());
     }
     if (ret < 0) {
         FLastErrMsg = ErrorText(AOf.target, ret);

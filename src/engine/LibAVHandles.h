@@ -5,7 +5,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
-#include <libavutil/dict.h>
 #include <libswresample/swresample.h>
 }
 
@@ -29,10 +28,6 @@ struct TAudioFifoDeleter {
 struct TInputContextDeleter {
     void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
 };
-struct TDictionaryDeleter {
-    void operator()(AVDictionary* d) const { av_dict_free(&d); }
-};
-
 using TCodecContextPtr = std::unique_ptr<AVCodecContext, TCodecContextDeleter>;
 using TFramePtr = std::unique_ptr<AVFrame, TFrameDeleter>;
 using TPacketPtr = std::unique_ptr<AVPacket, TPacketDeleter>;
@@ -40,21 +35,3 @@ using TSwrPtr = std::unique_ptr<SwrContext, TSwrDeleter>;
 using TAudioFifoPtr = std::unique_ptr<AVAudioFifo, TAudioFifoDeleter>;
 using TInputContextPtr = std::unique_ptr<AVFormatContext, TInputContextDeleter>;
 
-// A dictionary owned by value; the library functions take the address of `d`.
-class TDictionary {
-public:
-    TDictionary() = default;
-    explicit TDictionary(const AVDictionary* src) { av_dict_copy(&d, src, 0); }
-    TDictionary(const TDictionary& other) : TDictionary(other.d) { }
-    TDictionary& operator=(const TDictionary& other)
-    {
-        if (this != &other) {
-            av_dict_free(&d);
-            av_dict_copy(&d, other.d, 0);
-        }
-        return *this;
-    }
-    ~TDictionary() { av_dict_free(&d); }
-
-    AVDictionary* d = nullptr;
-};

@@ -1,8 +1,8 @@
 // The streams of a job's output: which input streams feed it, with which encoder.
 
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
-#include "engine/SpecLookup.h"
+#include "media/FFmpegException.h"
+#include "media/StreamSpecifier.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ int64_t SourceScore(const AVStream* AStream)
 
 bool SubtitleCodecNamed(const TOptionsContext& AOptions)
 {
-    for (const auto& o : AOptions.codec_names)
+    for (const TSpecifierOpt& o : AOptions.codec_names)
         if (!o.specifier.empty() && o.specifier[0] == 's')
             return true;
     return false;
@@ -79,15 +79,15 @@ TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* A
     ost.index = st->index;
     ost.st = st;
     ost.source_index = ASource;
-    const std::string* name = LastMatching(FOptions.codec_names, AOc, st);
-    if (name && *name == "copy") {
+    std::string name = MatchPerStream<std::string>(FOptions.codec_names, AOc, st, "");
+    if (name == "copy") {
         ost.stream_copy = true;
-    } else if (name) {
-        ost.codec = avcodec_find_encoder_by_name(name->c_str());
+    } else if (!name.empty()) {
+        ost.codec = avcodec_find_encoder_by_name(name.c_str());
         if (!ost.codec)
-            Fatal(FormatText("Unknown encoder '%s'", name->c_str()));
+            Fatal(FormatText("Unknown encoder '%s'", name.c_str()));
         if (ost.codec->type != type)
-            Fatal(FormatText("Invalid encoder type '%s'", name->c_str()));
+            Fatal(FormatText("Invalid encoder type '%s'", name.c_str()));
     } else {
         st->codecpar->codec_id = av_guess_codec(AOc->oformat, nullptr, AOc->url, nullptr, type);
         ost.codec = avcodec_find_encoder(st->codecpar->codec_id);
@@ -106,21 +106,19 @@ TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* A
     ost.enc.reset(avcodec_alloc_context3(ost.codec));
     if (!ost.enc)
         Fatal("Could not alloc stream.");
-    ost.opts.d = filter_codec_opts(FOptions.codec_opts,
+    ost.opts = FFFOptions.filter_codec_opts(
         ost.codec ? ost.codec->id : AV_CODEC_ID_NONE, AOc, st, ost.codec);
     if (AOc->oformat->flags & AVFMT_GLOBALHEADER)
         ost.enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (const int* channels = LastMatching(FOptions.audio_channels, AOc, st))
-        ost.requested_channels = *channels;
-    if (const int* rate = LastMatching(FOptions.audio_sample_rate, AOc, st))
-        ost.requested_sample_rate = *rate;
-    if (const std::string* fmtName = LastMatching(FOptions.sample_fmts, AOc, st)) {
-        ost.requested_sample_fmt = av_get_sample_fmt(fmtName->c_str());
+    ost.requested_channels = MatchPerStream<int>(FOptions.audio_channels, AOc, st, 0);
+    ost.requested_sample_rate = MatchPerStream<int>(FOptions.audio_sample_rate, AOc, st, 0);
+    std::string fmtName = MatchPerStream<std::string>(FOptions.sample_fmts, AOc, st, "");
+    if (!fmtName.empty()) {
+        ost.requested_sample_fmt = av_get_sample_fmt(fmtName.c_str());
         if (ost.requested_sample_fmt == AV_SAMPLE_FMT_NONE)
-            Fatal(FormatText("Invalid sample format \"%s\"", fmtName->c_str()));
+            Fatal(FormatText("Invalid sample format \"%s\"", fmtName.c_str()));
     }
-    if (const float* volume = LastMatching(FOptions.rematrix_volume, AOc, st))
-        ost.rematrix_volume = *volume;
+    ost.rematrix_volume = MatchPerStream<float>(FOptions.rematrix_volume, AOc, st, 1.0f);
     return ost;
 }
 
@@ -134,11 +132,12 @@ void TCustomFFmpeg::CopyMetadata(AVFormatContext* AOc, int AFileIndex, int64_t A
             av_dict_copy(&ost.st->metadata, FInputStreams[ost.source_index].st->metadata,
                 AV_DICT_DONT_OVERWRITE);
     for (const auto& m : FOptions.metadata) {
-        auto eq = m.u.find('=');
+        const std::string& text = std::get<std::string>(m.u);
+        auto eq = text.find('=');
         if (eq == std::string::npos)
-            Fatal(FormatText("No \"=\" character in metadata string %s.", m.u.c_str()));
-        std::string key = m.u.substr(0, eq);
-        std::string value = m.u.substr(eq + 1);
+            Fatal(FormatText("No \"=\" character in metadata string %s.", text.c_str()));
+        std::string key = text.substr(0, eq);
+        std::string value = text.substr(eq + 1);
         const char* v = value.empty() ? nullptr : value.c_str();
         const std::string& spec = m.specifier;
         if (spec.empty() || spec == "g") {
@@ -146,7 +145,7 @@ void TCustomFFmpeg::CopyMetadata(AVFormatContext* AOc, int AFileIndex, int64_t A
         } else if (spec[0] == 's') {
             std::string streamSpec = spec.size() > 2 ? spec.substr(2) : "";
             for (unsigned i = 0; i < AOc->nb_streams; ++i) {
-                int r = check_stream_specifier(AOc, AOc->streams[i], streamSpec);
+                int r = CheckStreamSpecifier(AOc, AOc->streams[i], streamSpec);
                 if (r < 0)
                     Fatal(FormatText("Invalid metadata specifier %s.", spec.c_str()));
                 if (r > 0)

@@ -41,7 +41,7 @@ void TCustomFFmpeg::ProgressReport(bool ALast, int AFileIndex)
         FOnProgress(this, values);
     } else if (FSettings.Fprint_stats) {
         int64_t seconds = std::max<int64_t>(reportTime, 0) / AV_TIME_BASE;
-        EngineLog(llInfo,
+        GetLogger().Log(this, llInfo,
             FormatText("size=%8.0fkB time=%02d:%02d:%02d.%02d bitrate=%6.1fkbits/s",
                 double(totalSize) / 1024, int(seconds / 3600), int(seconds / 60 % 60),
                 int(seconds % 60), int(std::max<int64_t>(reportTime, 0) / 10000 % 100),
@@ -50,11 +50,11 @@ void TCustomFFmpeg::ProgressReport(bool ALast, int AFileIndex)
     if (!ALast)
         return;
     int64_t coded = FAudioSize + FExtraSize;
-    EngineLog(llInfo,
+    GetLogger().Log(this, llInfo,
         FormatText("video:%1.0fkB audio:%1.0fkB global headers:%1.0fkB muxing overhead %f%%\r\n",
             0.0, double(FAudioSize) / 1024, double(FExtraSize) / 1024,
             coded ? double(totalSize - coded) * 100 / double(coded) : 0.0));
     if (coded == 0)
-        EngineLog(llWarning, "Output file is empty, nothing was encoded (check -ss / -t / "
+        GetLogger().Log(this, llWarning, "Output file is empty, nothing was encoded (check -ss / -t / "
                              "-frames parameters if used)");
 }

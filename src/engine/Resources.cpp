@@ -1,7 +1,7 @@
 // The end of a job: trailers, the output put in place, codecs and contexts released.
 
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
+#include "media/FFmpegException.h"
 #include "engine/OutputTarget.h"
 
 extern "C" {

@@ -1,7 +1,7 @@
 // Start of a run: final codec parameters, codecs opened, headers written.
 
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
+#include "media/FFmpegException.h"
 
 extern "C" {
 #include <libavutil/time.h>
@@ -68,7 +68,7 @@ int TCustomFFmpeg::TranscodeInit()
         if (!oc->nb_streams && !(oc->oformat->flags & AVFMT_NOSTREAMS)) {
             av_dump_format(oc, i, oc->url, 1);
             FLastErrMsg = FormatText("Output file #%d does not contain any stream", i);
-            EngineLog(llError, FLastErrMsg);
+            GetLogger().Log(this, llError, FLastErrMsg);
             return AVERROR(EINVAL);
         }
     }
@@ -100,7 +100,7 @@ int TCustomFFmpeg::TranscodeInit()
     for (int i = 0; ret >= 0 && i < OutputCount(); ++i) {
         TOutputFile& of = FOutputFiles[i];
         FLastWrite = av_gettime_relative();
-        if ((ret = avformat_write_header(of.ctx, &of.opts.d)) < 0) {
+        if ((ret = avformat_write_header(of.ctx, of.opts.receive())) < 0) {
             error = FormatText("Could not write header for output file #%d (incorrect codec "
                                "parameters ?)",
                 i);
@@ -111,7 +111,7 @@ int TCustomFFmpeg::TranscodeInit()
     }
     LogStreamMapping();
     if (ret < 0) {
-        EngineLog(llError, error);
+        GetLogger().Log(this, llError, error);
         return ret;
     }
     return 0;
@@ -145,7 +145,7 @@ int TCustomFFmpeg::SetupAudioEncoder(TOutputStream& AOst)
     if (codec && codec->supported_samplerates
         && !ListContains(codec->supported_samplerates, 0, [rate](int r) { return r == rate; })) {
         rate = ClosestSampleRate(codec->supported_samplerates, rate);
-        EngineLog(llWarning,
+        GetLogger().Log(this, llWarning,
             FormatText("Requested sampling rate unsupported using closest supported (%d)", rate));
     }
     enc->sample_rate = rate;
@@ -160,9 +160,9 @@ int TCustomFFmpeg::SetupAudioEncoder(TOutputStream& AOst)
         AVSampleFormat first = codec->sample_fmts[0];
         if ((codec->capabilities & AV_CODEC_CAP_LOSSLESS)
             && av_get_bytes_per_sample(fmt) > av_get_bytes_per_sample(first))
-            EngineLog(llError, "Conversion will not be lossless.");
+            GetLogger().Log(this, llError, "Conversion will not be lossless.");
         if (av_get_sample_fmt_name(fmt))
-            EngineLog(llWarning,
+            GetLogger().Log(this, llWarning,
                 FormatText(
                     "Incompatible sample format \"%s\" for codec \"%s\", auto-selecting format "
                     "\"%s\"",
@@ -205,7 +205,7 @@ int TCustomFFmpeg::OpenEncoder(TOutputStream& AOst, std::string& AError)
             KindName(type).c_str());
         return AVERROR(EINVAL);
     }
-    if (avcodec_open2(AOst.enc.get(), AOst.codec, &AOst.opts.d) < 0) {
+    if (avcodec_open2(AOst.enc.get(), AOst.codec, AOst.opts.receive()) < 0) {
         AError = FormatText(
             "Error while opening encoder for output stream #%d:%d (%s) - maybe incorrect "
             "parameters such as bit_rate, rate, width or height. Please check error log "
@@ -214,14 +214,14 @@ int TCustomFFmpeg::OpenEncoder(TOutputStream& AOst, std::string& AError)
         return AVERROR(EINVAL);
     }
     FOpenEncoders.push_back(streamIndex);
-    if (auto* unused = av_dict_get(AOst.opts.d, "", nullptr, AV_DICT_IGNORE_SUFFIX)) {
+    if (auto* unused = av_dict_get(AOst.opts.get(), "", nullptr, AV_DICT_IGNORE_SUFFIX)) {
         std::string text = FormatText("Option %s not found.", unused->key);
         if (HaltOnInvalidOption)
             Fatal(text);
         FLastErrMsg = text;
     }
     if (AOst.enc->bit_rate && AOst.enc->bit_rate < 1000)
-        EngineLog(llWarning,
+        GetLogger().Log(this, llWarning,
             "The bitrate parameter is set too low. It takes bits/s as argument, not kbits/s");
     FExtraSize += AOst.enc->extradata_size;
     avcodec_parameters_from_context(AOst.st->codecpar, AOst.enc.get());
@@ -245,7 +245,7 @@ int TCustomFFmpeg::OpenDecoder(TInputStream& AIst, std::string& AError)
         return AVERROR(EINVAL);
     }
     AIst.dec->pkt_timebase = AIst.st->time_base;
-    if (avcodec_open2(AIst.dec.get(), AIst.avdec, &AIst.opts.d) < 0) {
+    if (avcodec_open2(AIst.dec.get(), AIst.avdec, AIst.opts.receive()) < 0) {
         AError = FormatText("Error while opening decoder for input stream #%d:%d", fileIndex,
             streamIndex);
         return AVERROR(EINVAL);
@@ -261,7 +261,7 @@ void TCustomFFmpeg::LogStreamMapping()
 {
     for (int i = 0; i < OutputCount(); ++i)
         av_dump_format(FOutputFiles[i].ctx, i, FOutputFiles[i].ctx->url, 1);
-    EngineLog(llInfo, "Stream mapping:");
+    GetLogger().Log(this, llInfo, "Stream mapping:");
     for (const TOutputStream& ost : FOutputStreams) {
         const TInputStream& ist = FInputStreams[ost.source_index];
         std::string line = FormatText("  Stream #%d:%d -> #%d:%d", ist.file_index,
@@ -271,6 +271,6 @@ void TCustomFFmpeg::LogStreamMapping()
         else
             line += FormatText(" (%s -> %s)", ist.avdec ? ist.avdec->name : "?",
                 ost.codec ? ost.codec->name : "?");
-        EngineLog(llInfo, line);
+        GetLogger().Log(this, llInfo, line);
     }
 }

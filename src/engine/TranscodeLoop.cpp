@@ -1,7 +1,7 @@
 // The conversion proper: read, decode, adjust the volume, trim, hand to the encoders.
 
 #include "engine/CustomFFmpeg.h"
-#include "engine/FFmpegException.h"
+#include "media/FFmpegException.h"
 #include "engine/Volume.h"
 
 extern "C" {
@@ -179,7 +179,7 @@ void TCustomFFmpeg::ProcessPacket(int AFileIndex, AVPacket* APkt)
             APkt->dts -= shift;
             if (APkt->pts != AV_NOPTS_VALUE)
                 APkt->pts -= shift;
-            EngineLog(llDebug, FormatText("timestamp discontinuity %" PRId64 ", new offset= %" PRId64,
+            GetLogger().Log(this, llDebug, FormatText("timestamp discontinuity %" PRId64 ", new offset= %" PRId64,
                                    delta, ifile.ts_offset));
         }
     }
@@ -192,7 +192,7 @@ void TCustomFFmpeg::ProcessPacket(int AFileIndex, AVPacket* APkt)
     if (DecodePacket(ist, APkt) < 0) {
         std::string text = FormatText("Error while decoding stream #%d:%d (%s)", AFileIndex,
             st->index, av_get_media_type_string(st->codecpar->codec_type));
-        EngineLog(llError, text);
+        GetLogger().Log(this, llError, text);
         if (FSettings.Fexit_on_error)
             Fatal(text);
     }
