@@ -78,6 +78,9 @@ int TCustomFFmpeg::TranscodeInit()
             ret = SetupStreamCopy(ost);
         } else {
             FInputStreams[ost.source_index].decoding_needed = true;
+            for (int src : ost.join_sources)
+                if (src >= 0)
+                    FInputStreams[src].decoding_needed = true;
             ost.encoding_needed = true;
             ret = SetupAudioEncoder(ost);
         }

@@ -43,3 +43,22 @@ void SetCodec(TCustomFFmpeg& AJob, const std::string& ACodec)
 {
     AJob.FOptions.codec_names.push_back({ "a", ACodec });
 }
+
+TLogCapture::TLogCapture()
+{
+    GetLogger().SetTriggerEventInMainThread(false);
+    GetLogger().SetLogLevel(llDebug);
+    GetLogger().SetOnLog([this](const void*, uint32_t, TLogLevel, const std::string& ALine) {
+        FLines.push_back(ALine);
+    });
+}
+
+TLogCapture::~TLogCapture() { GetLogger().SetOnLog(nullptr); }
+
+bool TLogCapture::Contains(const std::string& AText) const
+{
+    for (const auto& l : FLines)
+        if (l.find(AText) != std::string::npos)
+            return true;
+    return false;
+}

@@ -28,3 +28,14 @@ TJobResult RunJob(const std::vector<TJobInput>& AInputs, const std::filesystem::
 
 // Option helpers until the parser takes whole strings.
 void SetCodec(TCustomFFmpeg& AJob, const std::string& ACodec);
+
+// Collects the lines the process-wide logger delivers while it lives.
+class TLogCapture {
+public:
+    TLogCapture();
+    ~TLogCapture();
+    bool Contains(const std::string& AText) const;
+
+private:
+    std::vector<std::string> FLines;
+};
