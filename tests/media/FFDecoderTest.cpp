@@ -60,7 +60,7 @@ class FFDecoderTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(decoder.LoadAVLib({})) << decoder.LastErrMsg(); }
 
-    // A three-second tone as a 16-bit WAV, and the same encoded by `tool`.
+    // A three-second tone as a 16-bit WAV, and the same encoded by an independent encoder.
     std::filesystem::path wav(int rate = 44100, int channels = 2, const std::string& name = "tone.wav")
     {
         const auto file = dir / name;
@@ -70,16 +70,9 @@ protected:
 
     std::filesystem::path encode(const std::string& ext)
     {
-        const std::string source = wav().string();
-        const std::string out = (dir / ("tone." + ext)).string();
-        if (ext == "flac")
-            run({ "flac", "-s", "-f", "-T", "TITLE=Morning tone", "-T", "ALBUM=Tests", source, "-o", out });
-        else if (ext == "mp3")
-            run({ "lame", "--quiet", "-b", "128", source, out });
-        else if (ext == "ogg")
-            run({ "oggenc", "-Q", source, "-o", out });
-        else if (ext == "opus")
-            run({ "opusenc", "--quiet", source, out });
+        const auto out = dir / ("tone." + ext);
+        const std::vector<std::string> tags { "-T", "TITLE=Morning tone", "-T", "ALBUM=Tests" };
+        testsupport::encodeAudio(wav(), out, ext == "flac" ? tags : std::vector<std::string> {});
         return out;
     }
 
