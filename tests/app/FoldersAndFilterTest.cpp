@@ -2,43 +2,19 @@
 #include "app/OpenDialogFilter.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 
-namespace {
-
-// Points the user's home (and so the documents folder) at a scratch folder.
-class ScratchHome {
-public:
-    ScratchHome()
-        : FHome(qgetenv("HOME"))
-        , FConfig(qgetenv("XDG_CONFIG_HOME"))
-    {
-        qputenv("HOME", QByteArray::fromStdString(dir.path().string()));
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((dir / ".config").string()));
-    }
-    ~ScratchHome()
-    {
-        qputenv("HOME", FHome);
-        qputenv("XDG_CONFIG_HOME", FConfig);
-    }
-    TempDir dir;
-
-private:
-    QByteArray FHome;
-    QByteArray FConfig;
-};
-
-}  // namespace
+using testsupport::ScratchHome;
 
 TEST(Folders, DocumentsFoldersAreCreatedUnderAFreshHome)
 {
     ScratchHome home;
-    const fs::path base = home.dir / "Documents/Larkspire/Quaverly";
+    const fs::path base = home / "Documents/Larkspire/Quaverly";
     EXPECT_TRUE(CreateDocumentFolders());
     EXPECT_TRUE(fs::is_directory(base / "Output"));
     EXPECT_EQ(DefaultOutputFolder().toStdString(), (base / "Output").string());
@@ -51,8 +27,8 @@ TEST(Folders, DocumentsFoldersAreCreatedUnderAFreshHome)
 TEST(Folders, TempFallsBackToTheProgramFolder)
 {
     ScratchHome home;
-    fs::create_directories(home.dir / "Documents");
-    testsupport::writeFile(home.dir / "Documents/Larkspire", "a file in the way");
+    fs::create_directories(home / "Documents");
+    testsupport::writeFile(home / "Documents/Larkspire", "a file in the way");
     EXPECT_FALSE(CreateDocumentFolders());
     SetProgramFolder("/opt/quaverly");
     EXPECT_EQ(PrepareTempFolder(), "/opt/quaverly");
