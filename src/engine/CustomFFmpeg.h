@@ -91,6 +91,7 @@ private:
     int TranscodeInit();
     int SetupAudioEncoder(TOutputStream& AOst);
     int SetupStreamCopy(TOutputStream& AOst);
+    int InitBitstreamFilters(TOutputStream& AOst);
     int OpenEncoder(TOutputStream& AOst, std::string& AError);
     int OpenDecoder(TInputStream& AIst, std::string& AError);
     void LogStreamMapping();
@@ -122,6 +123,7 @@ private:
     void EncodeSamples(TOutputStream& AOst, int ASamples);
     void EncodeFrame(TOutputStream& AOst, AVFrame* AFrame);
     void WritePacket(TOutputStream& AOst, AVPacket* APkt);
+    bool FilterPacket(TOutputStream& AOst, AVPacket* APkt);
     void FlushEncoders(int ABound);
 
     [[noreturn]] void Fatal(const std::string& AText);

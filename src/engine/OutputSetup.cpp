@@ -100,6 +100,16 @@ TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* A
             av_get_media_type_string(type), av_get_media_type_string(type)[0],
             av_get_media_type_string(type)[0]));
     ist.discard = false;
+    std::string filters = MatchPerStream<std::string>(FOptions.bitstream_filters, AOc, st, "");
+    for (size_t start = 0; start < filters.size();) {
+        size_t end = std::min(filters.find(',', start), filters.size());
+        std::string filterName = filters.substr(start, end - start);
+        const AVBitStreamFilter* filter = av_bsf_get_by_name(filterName.c_str());
+        if (!filter)
+            Fatal(FormatText("Unknown bitstream filter \"%s\"", filterName.c_str()));
+        ost.bitstream_filters.push_back(filter);
+        start = end + 1;
+    }
     if (ost.stream_copy)
         return ost;
 
@@ -110,6 +120,11 @@ TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* A
         ost.codec ? ost.codec->id : AV_CODEC_ID_NONE, AOc, st, ost.codec);
     if (AOc->oformat->flags & AVFMT_GLOBALHEADER)
         ost.enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    double quality = MatchPerStream<double>(FOptions.qscale, AOc, st, -1.0);
+    if (quality >= 0 || FSettings.Fsame_quant) {
+        ost.enc->flags |= AV_CODEC_FLAG_QSCALE;
+        ost.enc->global_quality = static_cast<int>(FF_QP2LAMBDA * quality);
+    }
     ost.requested_channels = MatchPerStream<int>(FOptions.audio_channels, AOc, st, 0);
     ost.requested_sample_rate = MatchPerStream<int>(FOptions.audio_sample_rate, AOc, st, 0);
     std::string fmtName = MatchPerStream<std::string>(FOptions.sample_fmts, AOc, st, "");

@@ -287,7 +287,7 @@ void TCustomFFmpeg::CopyPacket(TInputStream& AIst, TOutputStream& AOst, AVPacket
         copy->pts -= shift;
     if (copy->dts != AV_NOPTS_VALUE)
         copy->dts -= shift;
-    av_packet_rescale_ts(copy.get(), AIst.st->time_base, AOst.st->time_base);
+    av_packet_rescale_ts(copy.get(), AIst.st->time_base, PacketTimeBase(AOst));
     WritePacket(AOst, copy.get());
 }
 
