@@ -51,6 +51,10 @@ int TCustomFFmpeg::ChooseSource(AVMediaType AType, int AFirstInput, int ALastInp
 
 void TCustomFFmpeg::OpenOutputStreams(int AFileIndex, AVFormatContext* AOc, bool AAllInputs)
 {
+    if (!FOptions.stream_maps.empty()) {
+        OpenMappedStreams(AFileIndex, AOc);
+        return;
+    }
     int last = AAllInputs ? InputCount() - 1 : 0;
     const AVOutputFormat* fmt = AOc->oformat;
     if (!FOptions.video_disable && fmt->video_codec != AV_CODEC_ID_NONE)
@@ -63,6 +67,27 @@ void TCustomFFmpeg::OpenOutputStreams(int AFileIndex, AVFormatContext* AOc, bool
         && (fmt->subtitle_codec != AV_CODEC_ID_NONE || SubtitleCodecNamed(FOptions)))
         if (int src = ChooseSource(AVMEDIA_TYPE_SUBTITLE, 0, last); src >= 0)
             NewOutputStream(AFileIndex, AOc, src);
+}
+
+void TCustomFFmpeg::OpenMappedStreams(int AFileIndex, AVFormatContext* AOc)
+{
+    for (const TStreamMap& map : FOptions.stream_maps) {
+        if (map.disabled || map.file_index >= InputCount()
+            || map.stream_index >= FInputFiles[map.file_index].nb_streams)
+            continue;
+        int source = FInputFiles[map.file_index].ist_index + map.stream_index;
+        AVMediaType type = FInputStreams[source].st->codecpar->codec_type;
+        if ((type == AVMEDIA_TYPE_VIDEO && FOptions.video_disable)
+            || (type == AVMEDIA_TYPE_AUDIO && FOptions.audio_disable)
+            || (type == AVMEDIA_TYPE_SUBTITLE && FOptions.subtitle_disable)
+            || (type == AVMEDIA_TYPE_DATA && FOptions.data_disable))
+            continue;
+        if (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO
+            && type != AVMEDIA_TYPE_SUBTITLE && type != AVMEDIA_TYPE_DATA)
+            Fatal(FormatText("Cannot map stream #%d:%d - unsupported type.", map.file_index,
+                map.stream_index));
+        NewOutputStream(AFileIndex, AOc, source);
+    }
 }
 
 TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* AOc, int ASource)

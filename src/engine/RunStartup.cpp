@@ -123,8 +123,11 @@ int TCustomFFmpeg::TranscodeInit()
 int TCustomFFmpeg::SetupStreamCopy(TOutputStream& AOst)
 {
     TInputStream& ist = FInputStreams[AOst.source_index];
-    if (ist.st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && FSettings.Faudio_volume != 256) {
-        FLastErrMsg = "-acodec copy and -vol are incompatible (frames are not decoded)";
+    if (ist.st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO
+        && (FSettings.Faudio_volume != 256 || FOnAudioHook)) {
+        FLastErrMsg = FSettings.Faudio_volume != 256
+            ? "-acodec copy and -vol are incompatible (frames are not decoded)"
+            : "-acodec copy and AudioHook are incompatible (frames are not decoded)";
         return AVERROR(EINVAL);
     }
     int ret = avcodec_parameters_copy(AOst.st->codecpar, ist.st->codecpar);
@@ -303,6 +306,7 @@ void TCustomFFmpeg::LogStreamMapping()
         else
             line += FormatText(" (%s -> %s)", ist.avdec ? ist.avdec->name : "?",
                 ost.codec ? ost.codec->name : "?");
+        line += " (" + KindName(ist.st->codecpar->codec_type) + ")";
         GetLogger().Log(this, llInfo, line);
     }
 }

@@ -225,6 +225,12 @@ void TCustomFFmpeg::HandleAudioFrame(TInputStream& AIst, AVFrame* AFrame)
     else if (AIst.next_pts != AV_NOPTS_VALUE)
         AIst.pts = AIst.next_pts;
     AIst.next_pts = AIst.pts + int64_t(AV_TIME_BASE) * AFrame->nb_samples / rate;
+    if (FOnAudioHook) {
+        auto fmt = static_cast<AVSampleFormat>(AFrame->format);
+        int size = AFrame->nb_samples * AFrame->ch_layout.nb_channels * av_get_bytes_per_sample(fmt);
+        FOnAudioHook(this, AFrame->extended_data[0], fmt, AFrame->ch_layout.nb_channels, rate, size,
+            AIst.pts);
+    }
 
     if (FSettings.Faudio_volume != 256) {
         if (av_frame_make_writable(AFrame) < 0)
