@@ -1,6 +1,6 @@
 #pragma once
-// A small file with one video and two audio streams, made by GStreamer, opened
-// with its streams probed.
+// A small file with one video, one stereo and one mono audio stream, made by
+// GStreamer and opened with its streams probed.
 
 extern "C" {
 #include <libavformat/avformat.h>
