@@ -3,6 +3,7 @@
 #include "app/ReportTexts.h"
 #include "app/SmtpClient.h"
 #include "app/UrlOpener.h"
+#include "media/FFLogger.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -27,10 +28,10 @@ void RunOffThisThread(const std::function<void()>& ACall)
     worker->wait();
 }
 
-}  // namespace
+} // namespace
 
-bool SendErrorReport(QStringList& AHistory, const QStringList& AEventsLog,
-    const QString& AMessage, const QString& AMark, const TMailSettings& ASettings)
+bool SendErrorReport(QStringList& AHistory, const QStringList& AEventsLog, const QString& AMessage,
+    const QString& AMark, const TMailSettings& ASettings)
 {
     AppendReportSections(AHistory, AEventsLog, AMessage, AMark);
     const TMailMessage mail { ASettings.Mailbox, ASettings.Recipient, ReportSubject,
@@ -38,7 +39,11 @@ bool SendErrorReport(QStringList& AHistory, const QStringList& AEventsLog,
     TSmtpClient client(ASettings);
     bool sent = false;
     RunOffThisThread([&] { sent = client.Send(mail); });
-    if (!sent)
+    if (!sent) {
+        GetLogger().Log(nullptr, llWarning,
+            "Error report not mailed (%s); handing it to the mail program",
+            client.LastError().toStdString());
         OpenUrl(ReportMailtoUrl(ASettings.Recipient, AMessage, AMark));
+    }
     return sent;
 }

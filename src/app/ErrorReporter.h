@@ -9,5 +9,5 @@
 // mail program with a short message instead. The mail goes out on a worker thread while
 // the calling thread keeps serving its events; the call returns when sending has ended.
 // Returns true when the mail was sent.
-bool SendErrorReport(QStringList& AHistory, const QStringList& AEventsLog,
-    const QString& AMessage, const QString& AMark, const TMailSettings& ASettings);
+bool SendErrorReport(QStringList& AHistory, const QStringList& AEventsLog, const QString& AMessage,
+    const QString& AMark, const TMailSettings& ASettings);

@@ -19,7 +19,7 @@ int ReadNumber(const QSettings& ASettings, const QString& AKey, int ADefault, in
     return ok && value >= AMin && value <= AMax ? value : ADefault;
 }
 
-}  // namespace
+} // namespace
 
 TMailSettings TMailSettings::Load(QSettings& ASettings)
 {

@@ -9,7 +9,7 @@ namespace {
 
 const QString Separator(25, '-');
 
-}  // namespace
+} // namespace
 
 void AppendReportSections(QStringList& AHistory, const QStringList& AEventsLog,
     const QString& AMessage, const QString& AMark)
@@ -29,9 +29,8 @@ QUrl ReportMailtoUrl(const QString& ARecipient, const QString& AMessage, const Q
 {
     const QString body = AMessage + QStringLiteral(" ;CODE LINE MARK:") + AMark
         + QStringLiteral(";  YOUR COMMENT (DETAILS):");
-    const QByteArray encoded = "mailto:" + QUrl::toPercentEncoding(ARecipient, "@")
-        + "?subject=" + QUrl::toPercentEncoding(ReportSubject)
-        + "&body=" + QUrl::toPercentEncoding(body);
+    const QByteArray encoded = "mailto:" + QUrl::toPercentEncoding(ARecipient, "@") + "?subject="
+        + QUrl::toPercentEncoding(ReportSubject) + "&body=" + QUrl::toPercentEncoding(body);
     return QUrl::fromEncoded(encoded, QUrl::StrictMode);
 }
 

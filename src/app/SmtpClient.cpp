@@ -39,12 +39,15 @@ struct TUpload {
     }
 };
 
-QByteArray Bracketed(const QString& AAddress) { return '<' + AAddress.toUtf8() + '>'; }
+QByteArray Bracketed(const QString& AAddress)
+{
+    return '<' + AAddress.toUtf8() + '>';
+}
 
 QByteArray SmtpUrl(const TMailSettings& ASettings)
 {
-    const QString host = ASettings.Server.contains(':') ? '[' + ASettings.Server + ']'
-                                                       : ASettings.Server;
+    const QString host
+        = ASettings.Server.contains(':') ? '[' + ASettings.Server + ']' : ASettings.Server;
     return QStringLiteral("smtp://%1:%2").arg(host).arg(ASettings.Port).toUtf8();
 }
 
@@ -52,12 +55,12 @@ QByteArray SmtpUrl(const TMailSettings& ASettings)
 QByteArray HeaderText(const QString& AText)
 {
     const QByteArray utf8 = AText.toUtf8();
-    const bool ascii = std::all_of(utf8.begin(), utf8.end(),
-        [](char c) { return c >= 0x20 && c < 0x7f; });
+    const bool ascii
+        = std::all_of(utf8.begin(), utf8.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
     return ascii ? utf8 : "=?UTF-8?B?" + utf8.toBase64() + "?=";
 }
 
-}  // namespace
+} // namespace
 
 QByteArray TMailMessage::ToMime() const
 {
@@ -67,8 +70,8 @@ QByteArray TMailMessage::ToMime() const
     mime += "To: " + Bracketed(Recipient) + "\r\n";
     mime += "Subject: " + HeaderText(Subject) + "\r\n";
     const QByteArray domain = Sender.section('@', 1).toUtf8();
-    mime += "Message-ID: <" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '@'
-        + domain + ">\r\n";
+    mime += "Message-ID: <" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + '@' + domain
+        + ">\r\n";
     mime += "MIME-Version: 1.0\r\n";
     mime += "Content-Type: text/plain; charset=UTF-8\r\n";
     mime += "Content-Transfer-Encoding: base64\r\n\r\n";

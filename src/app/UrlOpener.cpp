@@ -8,13 +8,19 @@ TUrlOpener& Installed()
     return opener;
 }
 
-}  // namespace
+} // namespace
 
 TUrlOpener SetUrlOpener(TUrlOpener AOpener)
 {
     return std::exchange(Installed(), std::move(AOpener));
 }
 
-bool HasUrlOpener() { return static_cast<bool>(Installed()); }
+bool HasUrlOpener()
+{
+    return static_cast<bool>(Installed());
+}
 
-bool OpenUrl(const QUrl& AUrl) { return HasUrlOpener() && Installed()(AUrl); }
+bool OpenUrl(const QUrl& AUrl)
+{
+    return HasUrlOpener() && Installed()(AUrl);
+}

@@ -46,8 +46,14 @@ std::optional<TagLib::FileRef> OpenTagged(const std::string& AFileName, bool ARe
     return file;
 }
 
-std::string ToUtf8(const TagLib::String& AText) { return AText.to8Bit(true); }
-TagLib::String FromUtf8(const std::string& AText) { return { AText, TagLib::String::UTF8 }; }
+std::string ToUtf8(const TagLib::String& AText)
+{
+    return AText.to8Bit(true);
+}
+TagLib::String FromUtf8(const std::string& AText)
+{
+    return { AText, TagLib::String::UTF8 };
+}
 
 // A year or track number as the user typed it: only a plain non-negative decimal counts.
 std::optional<unsigned int> ParseNumber(const std::string& AText)
@@ -60,13 +66,18 @@ std::optional<unsigned int> ParseNumber(const std::string& AText)
     return value;
 }
 
-}  // namespace
+} // namespace
 
 bool TTagEditor::IsHandledType(const std::string& AFileName)
 {
     const std::string ext = LowerExtension(AFileName);
     return std::find(HandledExtensions.begin(), HandledExtensions.end(), ext)
         != HandledExtensions.end();
+}
+
+bool TTagEditor::CanSave(const std::string& AFileName)
+{
+    return LowerExtension(AFileName) != ".wma";
 }
 
 void TTagEditor::ClearResults()
@@ -107,7 +118,7 @@ void TTagEditor::SetFileName(const std::string& AFileName)
 
 void TTagEditor::Save()
 {
-    if (FFileName.empty() || LowerExtension(FFileName) == ".wma")
+    if (FFileName.empty() || !CanSave(FFileName))
         return;
     auto file = OpenTagged(FFileName, false);
     if (!file)

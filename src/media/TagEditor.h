@@ -39,6 +39,8 @@ public:
 
     // True when the extension, compared in lower case, is one of the tagged file types.
     static bool IsHandledType(const std::string& AFileName);
+    // False for the types whose tags Save leaves alone (WMA).
+    static bool CanSave(const std::string& AFileName);
 
 private:
     void ClearResults();

@@ -42,13 +42,19 @@ TMailSettings settingsFor(int port)
     return settings;
 }
 
-QString lines(const QStringList& list) { return list.join(QStringLiteral("\r\n")); }
+QString lines(const QStringList& list)
+{
+    return list.join(QStringLiteral("\r\n"));
+}
 
 // The body as the receiving side decoded it, with its line ends as sent.
 QString receivedBody(const QJsonObject& message)
 {
-    return message[QStringLiteral("body")].toString().replace(QStringLiteral("\r\n"),
-        QStringLiteral("\n")).replace('\n', QStringLiteral("\r\n")).trimmed();
+    return message[QStringLiteral("body")]
+        .toString()
+        .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace('\n', QStringLiteral("\r\n"))
+        .trimmed();
 }
 
 TEST(ErrorReporter, ReportsArriveWholeAndLaterOnesCarryEarlierSections)
@@ -65,13 +71,14 @@ TEST(ErrorReporter, ReportsArriveWholeAndLaterOnesCarryEarlierSections)
         QStringLiteral("CLM_SetOutputFile"), settings));
     const QStringList first = history;
     history << QStringLiteral("#12.3: later line");
-    ASSERT_TRUE(SendErrorReport(history, {}, QStringLiteral("Second"),
-        QStringLiteral("CLM_Terminate"), settings));
+    ASSERT_TRUE(SendErrorReport(
+        history, {}, QStringLiteral("Second"), QStringLiteral("CLM_Terminate"), settings));
 
     ASSERT_EQ(server.count(), 2);
     EXPECT_TRUE(desktop.urls.empty());
     const QJsonObject mail = server.message(1);
-    EXPECT_EQ(mail[QStringLiteral("subject")].toString(), QStringLiteral("ERROR REPORT | Quaverly"));
+    EXPECT_EQ(
+        mail[QStringLiteral("subject")].toString(), QStringLiteral("ERROR REPORT | Quaverly"));
     EXPECT_EQ(mail[QStringLiteral("mail_from")].toString(), settings.Mailbox);
     EXPECT_EQ(mail[QStringLiteral("from")].toString(), settings.Mailbox);
     EXPECT_EQ(mail[QStringLiteral("to")].toString(), settings.Recipient);
@@ -100,12 +107,14 @@ TEST(ErrorReporter, StartTlsIsUsedWhenOfferedAndAnUntrustedServerGetsNoCredentia
     QStringList history { HistoryHeader };
 
     // Without trusting the test's certificate the exchange stops before logging in.
-    EXPECT_FALSE(SendErrorReport(history, {}, QStringLiteral("m"), QStringLiteral("CLM_A"), settings));
+    EXPECT_FALSE(
+        SendErrorReport(history, {}, QStringLiteral("m"), QStringLiteral("CLM_A"), settings));
     EXPECT_EQ(server.count(), 0);
     EXPECT_EQ(desktop.urls.size(), 1u);
 
     settings.CaFile = server.caFile();
-    ASSERT_TRUE(SendErrorReport(history, {}, QStringLiteral("m"), QStringLiteral("CLM_B"), settings));
+    ASSERT_TRUE(
+        SendErrorReport(history, {}, QStringLiteral("m"), QStringLiteral("CLM_B"), settings));
     ASSERT_EQ(server.count(), 1);
     const QJsonObject mail = server.message(1);
     EXPECT_TRUE(mail[QStringLiteral("tls")].toBool());
@@ -129,8 +138,9 @@ TEST(ErrorReporter, UnreachableServerOpensThePercentEncodedMailtoInstead)
         settings.TimeoutSeconds = 1;
         QStringList history { HistoryHeader };
         desktop.urls.clear();
-        EXPECT_FALSE(SendErrorReport(history, {}, message, QStringLiteral("CLM_FFPlayer2Open"),
-            settings)) << c.name;
+        EXPECT_FALSE(
+            SendErrorReport(history, {}, message, QStringLiteral("CLM_FFPlayer2Open"), settings))
+            << c.name;
         // The sections stay in the history even though the mail did not go out.
         EXPECT_EQ(history.last(), QStringLiteral("CODE LINE MARK: CLM_FFPlayer2Open"));
 
@@ -143,7 +153,8 @@ TEST(ErrorReporter, UnreachableServerOpensThePercentEncodedMailtoInstead)
         EXPECT_EQ(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
             QStringLiteral("ERROR REPORT | Quaverly"));
         EXPECT_EQ(query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded),
-            message + QStringLiteral(" ;CODE LINE MARK:CLM_FFPlayer2Open;  YOUR COMMENT (DETAILS):"));
+            message
+                + QStringLiteral(" ;CODE LINE MARK:CLM_FFPlayer2Open;  YOUR COMMENT (DETAILS):"));
     }
 }
 
@@ -175,4 +186,4 @@ TEST(MailSettings, StoredValuesOverrideDefaultsAndBadOnesFallBack)
     EXPECT_EQ(TMailSettings::Load(store).Port, 26);
 }
 
-}  // namespace
+} // namespace

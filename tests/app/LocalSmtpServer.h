@@ -62,13 +62,11 @@ public:
             dir("") };
         if (starttls) {
             std::string out;
-            const int rc = testsupport::runProgram({ "openssl", "req", "-x509", "-newkey", "ec",
-                                                       "-pkeyopt", "ec_paramgen_curve:prime256v1",
-                                                       "-nodes", "-days", "1", "-subj",
-                                                       "/CN=127.0.0.1", "-addext",
-                                                       "subjectAltName=IP:127.0.0.1", "-keyout",
-                                                       (m_dir / "key.pem").string(), "-out",
-                                                       (m_dir / "cert.pem").string() },
+            const int rc = testsupport::runProgram(
+                { "openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                    "ec_paramgen_curve:prime256v1", "-nodes", "-days", "1", "-subj",
+                    "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                    (m_dir / "key.pem").string(), "-out", (m_dir / "cert.pem").string() },
                 &out);
             EXPECT_EQ(rc, 0) << out;
             args << caFile() << dir("key.pem");

@@ -1,5 +1,5 @@
-#include "media/AuException.h"
 #include "media/TagEditor.h"
+#include "media/AuException.h"
 
 #include "support/TestSupport.h"
 
@@ -99,9 +99,10 @@ TEST_P(TagEditorFormat, SavedTagsReadBackHereAndInAnotherProgram)
     EXPECT_NE(out.find("track number: 7"), std::string::npos) << out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, TagEditorFormat,
-    testing::Values(".mp3", ".flac", ".ogg", ".m4a"),
-    [](const testing::TestParamInfo<const char*>& format) { return std::string(format.param + 1); });
+INSTANTIATE_TEST_SUITE_P(Formats, TagEditorFormat, testing::Values(".mp3", ".flac", ".ogg", ".m4a"),
+    [](const testing::TestParamInfo<const char*>& format) {
+        return std::string(format.param + 1);
+    });
 
 TEST(TagEditor, YearAndTrackAreWrittenOnlyWhenTheyAreNonNegativeNumbers)
 {
@@ -244,4 +245,4 @@ TEST(TagEditor, SaveThatCannotWriteRaises)
     }
 }
 
-}  // namespace
+} // namespace
