@@ -80,7 +80,20 @@ template <class Owner> struct TAssign {
 } // namespace
 
 TOptionParser::TOptionParser(const void* sender)
-    : FSender(sender ? sender : this)
+    : FOwnState(std::make_unique<TOptionState>())
+    , FContext(FOwnState->Context)
+    , FSettings(FOwnState->Settings)
+    , FOptions(FOwnState->Options)
+    , FSender(sender ? sender : this)
+{
+}
+
+TOptionParser::TOptionParser(
+    TOptionsContext& context, TJobSettings& settings, TFFOptions& options, const void* sender)
+    : FContext(context)
+    , FSettings(settings)
+    , FOptions(options)
+    , FSender(sender)
 {
 }
 
@@ -96,7 +109,7 @@ void TOptionParser::ParseOptions(const std::string& options)
         return;
     GetLogger().Log(FSender, llInfo, "ParseOptions: " + options);
     const std::vector<std::string> words = SplitOptionWords(options);
-    try {
+    LogFatalErrors([&] {
         int result = ApplyLogLevelFirst(words);
         if (result >= 0 || !FHaltOnInvalidOption)
             result = ApplyWords(words);
@@ -105,6 +118,13 @@ void TOptionParser::ParseOptions(const std::string& options)
                 LastParseError() = ErrorText("Failed to parse options", result);
             Raise(LastParseError());
         }
+    });
+}
+
+void TOptionParser::LogFatalErrors(const std::function<void()>& body)
+{
+    try {
+        body();
     } catch (const FFmpegException& e) {
         GetLogger().Log(FSender, llFatal, e.what());
         throw;

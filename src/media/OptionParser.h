@@ -9,9 +9,17 @@
 #include "media/OptionsContext.h"
 
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+// The option state of one job, for a parser that is not part of a job.
+struct TOptionState {
+    TOptionsContext Context;
+    TJobSettings Settings;
+    TFFOptions Options;
+};
 
 class TOptionParser {
 public:
@@ -19,7 +27,14 @@ public:
     // last one.
     using TInputLookup = std::function<const AVFormatContext*(int index)>;
 
+    // A parser with its own option state; messages are logged for `sender`, or for
+    // the parser itself.
     explicit TOptionParser(const void* sender = nullptr);
+    // A parser that fills the option state of a job, which outlives it.
+    TOptionParser(
+        TOptionsContext& context, TJobSettings& settings, TFFOptions& options, const void* sender);
+    TOptionParser(const TOptionParser&) = delete;
+    TOptionParser& operator=(const TOptionParser&) = delete;
 
     // Splits the string into words and applies them. Throws FFmpegException with
     // the message when an option fails while HaltOnInvalidOption is set, and for a
@@ -57,11 +72,13 @@ private:
     int Store(
         const TOptionDef& def, const std::string& name, const std::string& value, bool negated);
     int CallHandler(const TOptionDef& def, const std::string& name, const std::string& value);
+    // Failures leave parsing as FFmpegException; they are logged at the fatal level.
+    void LogFatalErrors(const std::function<void()>& body);
     [[noreturn]] void Raise(const std::string& message);
     // Sets the last parse error, logs it through the library at the error level and
     // returns `code`.
     int Refuse(const std::string& message, int code = -22);
-    int ApplyPresetLine(const std::string& line, const std::string& file);
+    void ApplyPresetTextLine(const std::string& line);
     int ApplyPresetPair(const std::string& key, const std::string& value);
     int InputStreamCount(int file) const;
 
@@ -97,10 +114,11 @@ private:
     int opt_ignored(const std::string& opt, const std::string& arg);
     int opt_hook_word(const std::string& opt, const std::string& arg);
 
+    std::unique_ptr<TOptionState> FOwnState;
+    TOptionsContext& FContext;
+    TJobSettings& FSettings;
+    TFFOptions& FOptions;
     const void* FSender;
     bool FHaltOnInvalidOption = true;
     TInputLookup FInputFiles;
-    TOptionsContext FContext;
-    TJobSettings FSettings;
-    TFFOptions FOptions;
 };

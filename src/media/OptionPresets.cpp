@@ -74,22 +74,28 @@ void TOptionParser::ParsePresets(const std::string& presets)
     ReplaceAll(text, "\r", "\n");
     ReplaceAll(text, "<CRLF>", "\n");
     std::istringstream in(text);
-    for (const std::string& line : PresetLines(in)) {
-        const TPresetPair pair = SplitPresetLine(line);
-        if (!pair.valid) {
-            LastParseError() = "Invalid syntax: \"" + line + "\"";
-            if (FHaltOnInvalidOption)
-                Raise(LastParseError());
-            GetLogger().Log(FSender, llError, LastParseError());
-        }
-        LastParseError().clear();
-        if (ApplyPresetPair(pair.key, pair.value) < 0) {
-            const std::string message = InvalidPresetText(line, pair);
-            GetLogger().Log(FSender, llError, message);
-            AppendLastParseError(message);
-            if (FHaltOnInvalidOption)
-                Raise(LastParseError());
-        }
+    LogFatalErrors([&] {
+        for (const std::string& line : PresetLines(in))
+            ApplyPresetTextLine(line);
+    });
+}
+
+void TOptionParser::ApplyPresetTextLine(const std::string& line)
+{
+    const TPresetPair pair = SplitPresetLine(line);
+    if (!pair.valid) {
+        LastParseError() = "Invalid syntax: \"" + line + "\"";
+        if (FHaltOnInvalidOption)
+            Raise(LastParseError());
+        GetLogger().Log(FSender, llError, LastParseError());
+    }
+    LastParseError().clear();
+    if (ApplyPresetPair(pair.key, pair.value) < 0) {
+        const std::string message = InvalidPresetText(line, pair);
+        GetLogger().Log(FSender, llError, message);
+        AppendLastParseError(message);
+        if (FHaltOnInvalidOption)
+            Raise(LastParseError());
     }
 }
 

@@ -1,4 +1,5 @@
 #include "media/OptionParser.h"
+#include "media/FFLogger.h"
 #include "media/FFmpegException.h"
 #include "media/LastParseError.h"
 
@@ -62,9 +63,11 @@ private:
 
 TEST(OptionParser, StoresTheApplicationsOutputOptions)
 {
-    TOptionParser parser;
+    // The job's own option state, filled by a parser working on it.
+    TOptionState job;
+    TOptionParser parser(job.Context, job.Settings, job.Options, &job);
     parser.ParseOptions(" -c:a libmp3lame -b:a 128k -ar 44100 -ac 2 -vol 300");
-    const TOptionsContext& o = parser.Context();
+    const TOptionsContext& o = job.Context;
     ASSERT_EQ(o.codec_names.size(), 1u);
     EXPECT_EQ(o.codec_names[0].specifier, "a");
     EXPECT_EQ(std::get<std::string>(o.codec_names[0].u), "libmp3lame");
@@ -73,8 +76,8 @@ TEST(OptionParser, StoresTheApplicationsOutputOptions)
     EXPECT_EQ(std::get<int>(o.audio_sample_rate[0].u), 44100);
     ASSERT_EQ(o.audio_channels.size(), 1u);
     EXPECT_EQ(std::get<int>(o.audio_channels[0].u), 2);
-    EXPECT_EQ(parser.Options().CodecOptions().Entries(), (Entries { { "b:a", "128k" } }));
-    EXPECT_EQ(parser.Settings().Faudio_volume, 300);
+    EXPECT_EQ(job.Options.CodecOptions().Entries(), (Entries { { "b:a", "128k" } }));
+    EXPECT_EQ(job.Settings.Faudio_volume, 300);
 }
 
 TEST(OptionParser, StoresValuesByKind)
@@ -255,6 +258,46 @@ TEST(OptionParser, WarnsThroughTheLibraryLog)
         "timestamp is deprecated, set the \"creation_time\" metadata tag instead.",
     };
     EXPECT_EQ(capture.lines(), expected);
+}
+
+struct Line {
+    const void* sender;
+    TLogLevel level;
+    std::string text;
+    bool operator==(const Line&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const Line& line)
+    {
+        return out << line.sender << " " << line.level << " " << line.text;
+    }
+};
+
+TEST(OptionParser, LogsWhatItParsesAndWhyItFailedForTheJob)
+{
+    std::vector<Line> lines;
+    TFFLogger logger;
+    logger.SetTriggerEventInMainThread(false);
+    logger.SetLogLevel(llDebug);
+    logger.SetOnLog([&](const void* sender, uint32_t, TLogLevel level, const std::string& text) {
+        lines.push_back({ sender, level, text });
+    });
+    int job = 0;
+    TOptionParser parser(&job);
+    EXPECT_EQ(ParseError(parser, "-ac x"), "Expected integer for ac but found x");
+    parser.SetHaltOnInvalidOption(false);
+    parser.ParsePresets("no_such_key");
+    parser.SetHaltOnInvalidOption(true);
+    EXPECT_EQ(ParseError(parser, "-map_channel"), "Missing argument for option \"map_channel\"");
+    const std::vector<Line> expected {
+        { &job, llInfo, "ParseOptions: -ac x" },
+        { &job, llFatal, "Expected integer for ac but found x" },
+        { &job, llInfo, "ParsePresets: no_such_key" },
+        { &job, llError, "Invalid syntax: \"no_such_key\"" },
+        { &job, llError,
+            "Invalid option or argument: \"no_such_key\", parsed as \"no_such_key\" = \"\"" },
+        { &job, llInfo, "ParseOptions: -map_channel" },
+        { &job, llFatal, "Missing argument for option \"map_channel\"" },
+    };
+    EXPECT_EQ(lines, expected);
 }
 
 TEST(OptionParser, ResetKeepsAnInputsDurationForTheOutput)
