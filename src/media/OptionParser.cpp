@@ -19,19 +19,15 @@ bool IsOptionWord(const std::string& word)
     return word.size() > 1 && word[0] == '-';
 }
 
-template <class T> T Whole(const std::string& name, const std::string& value, const char* kind)
+template <class T> T Number(const std::string& name, const std::string& value, const char* kind)
 {
     T result = 0;
-    if (!ParseWhole(value, result))
-        throw FFmpegException(
-            std::string("Expected ") + kind + " for " + name + " but found " + value);
-    return result;
-}
-
-template <class T> T Decimal(const std::string& name, const std::string& value, const char* kind)
-{
-    T result = 0;
-    if (!ParseDecimal(value, result))
+    bool parsed = false;
+    if constexpr (std::is_integral_v<T>)
+        parsed = ParseWhole(value, result);
+    else
+        parsed = ParseDecimal(value, result);
+    if (!parsed)
         throw FFmpegException(
             std::string("Expected ") + kind + " for " + name + " but found " + value);
     return result;
@@ -54,15 +50,15 @@ TOptionValue Convert(
     if (flags & ofBool)
         return negated ? 0 : 1;
     if (flags & ofInt)
-        return Whole<int>(name, value, "integer");
+        return Number<int>(name, value, "integer");
     if (flags & ofInt64)
-        return Whole<int64_t>(name, value, "int64");
+        return Number<int64_t>(name, value, "int64");
     if (flags & ofTime)
         return Duration(name, value);
     if (flags & ofFloat)
-        return Decimal<float>(name, value, "float");
+        return Number<float>(name, value, "float");
     if (flags & ofDouble)
-        return Decimal<double>(name, value, "double");
+        return Number<double>(name, value, "double");
     return value;
 }
 

@@ -8,6 +8,8 @@ extern "C" {
 
 #include "support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
 class AvFixture {
@@ -25,4 +27,16 @@ private:
     };
     testsupport::TempDir FDir;
     std::unique_ptr<AVFormatContext, Close> FFile;
+};
+
+// A test suite whose tests share one AvFixture, made once.
+class AvFixtureSuite : public testing::Test {
+protected:
+    static void SetUpTestSuite() { input = new AvFixture(); }
+    static void TearDownTestSuite()
+    {
+        delete input;
+        input = nullptr;
+    }
+    static inline AvFixture* input = nullptr;
 };

@@ -10,15 +10,8 @@ namespace {
 
 // Mapping options checked against one opened input with a video and two audio
 // streams.
-class OptionMap : public testing::Test {
+class OptionMap : public AvFixtureSuite {
 protected:
-    static void SetUpTestSuite() { input = new AvFixture(); }
-    static void TearDownTestSuite()
-    {
-        delete input;
-        input = nullptr;
-    }
-
     void SetUp() override
     {
         parser.SetInputFiles([](int index) -> const AVFormatContext* {
@@ -35,11 +28,9 @@ protected:
         return parser.ApplyOption(name, &value) < 0 ? LastParseError() : std::string();
     }
 
-    static AvFixture* input;
     TOptionParser parser;
     int video = -1, audio0 = -1, audio1 = -1;
 };
-AvFixture* OptionMap::input = nullptr;
 
 TEST_F(OptionMap, MapsStreamsWithOptionalSync)
 {
