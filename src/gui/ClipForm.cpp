@@ -1,0 +1,8 @@
+#include "gui/ClipForm.h"
+
+TClipForm::TClipForm(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("ClipForm"));
+    setWindowTitle(QStringLiteral("Trim"));
+}

@@ -1,0 +1,8 @@
+#include "gui/ErrorForm.h"
+
+TErrorForm::TErrorForm(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("ErrorForm"));
+    setWindowTitle(QStringLiteral("Error!"));
+}

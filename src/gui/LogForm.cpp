@@ -1,0 +1,8 @@
+#include "gui/LogForm.h"
+
+TLogForm::TLogForm(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("LogForm"));
+    setWindowTitle(QStringLiteral("Events Log"));
+}
