@@ -1,0 +1,181 @@
+// The streams of a job's output: which input streams feed it, with which encoder.
+
+#include "engine/CustomFFmpeg.h"
+#include "media/FFmpegException.h"
+#include "media/StreamSpecifier.h"
+
+namespace {
+
+// How much an input stream is preferred as the source of an output stream of its kind.
+int64_t SourceScore(const AVStream* AStream)
+{
+    const AVCodecParameters* par = AStream->codecpar;
+    switch (par->codec_type) {
+    case AVMEDIA_TYPE_VIDEO:
+        return int64_t(par->width) * par->height;
+    case AVMEDIA_TYPE_AUDIO:
+        return par->ch_layout.nb_channels;
+    default:
+        return 0;
+    }
+}
+
+bool SubtitleCodecNamed(const TOptionsContext& AOptions)
+{
+    for (const TSpecifierOpt& o : AOptions.codec_names)
+        if (!o.specifier.empty() && o.specifier[0] == 's')
+            return true;
+    return false;
+}
+
+}  // namespace
+
+int TCustomFFmpeg::ChooseSource(AVMediaType AType, int AFirstInput, int ALastInput) const
+{
+    int best = -1;
+    int64_t bestScore = -1;
+    for (int f = AFirstInput; f <= ALastInput; ++f) {
+        const TInputFile& file = FInputFiles[f];
+        for (int i = 0; i < file.nb_streams; ++i) {
+            const AVStream* st = FInputStreams[file.ist_index + i].st;
+            if (st->codecpar->codec_type != AType || st->discard == AVDISCARD_ALL)
+                continue;
+            if (SourceScore(st) > bestScore) {
+                bestScore = SourceScore(st);
+                best = file.ist_index + i;
+            }
+        }
+    }
+    return best;
+}
+
+void TCustomFFmpeg::OpenOutputStreams(int AFileIndex, AVFormatContext* AOc, bool AAllInputs)
+{
+    int last = AAllInputs ? InputCount() - 1 : 0;
+    const AVOutputFormat* fmt = AOc->oformat;
+    if (!FOptions.video_disable && fmt->video_codec != AV_CODEC_ID_NONE)
+        if (int src = ChooseSource(AVMEDIA_TYPE_VIDEO, 0, last); src >= 0)
+            NewOutputStream(AFileIndex, AOc, src);
+    if (!FOptions.audio_disable && fmt->audio_codec != AV_CODEC_ID_NONE)
+        if (int src = ChooseSource(AVMEDIA_TYPE_AUDIO, 0, last); src >= 0)
+            NewOutputStream(AFileIndex, AOc, src);
+    if (!FOptions.subtitle_disable
+        && (fmt->subtitle_codec != AV_CODEC_ID_NONE || SubtitleCodecNamed(FOptions)))
+        if (int src = ChooseSource(AVMEDIA_TYPE_SUBTITLE, 0, last); src >= 0)
+            NewOutputStream(AFileIndex, AOc, src);
+}
+
+TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* AOc, int ASource)
+{
+    AVStream* st = avformat_new_stream(AOc, nullptr);
+    if (!st)
+        Fatal("Could not alloc stream.");
+    TInputStream& ist = FInputStreams[ASource];
+    AVMediaType type = ist.st->codecpar->codec_type;
+    st->codecpar->codec_type = type;
+
+    TOutputStream& ost = FOutputStreams.emplace_back();
+    ost.file_index = AFileIndex;
+    ost.index = st->index;
+    ost.st = st;
+    ost.source_index = ASource;
+    std::string name = MatchPerStream<std::string>(FOptions.codec_names, AOc, st, "");
+    if (name == "copy") {
+        ost.stream_copy = true;
+    } else if (!name.empty()) {
+        ost.codec = avcodec_find_encoder_by_name(name.c_str());
+        if (!ost.codec)
+            Fatal(FormatText("Unknown encoder '%s'", name.c_str()));
+        if (ost.codec->type != type)
+            Fatal(FormatText("Invalid encoder type '%s'", name.c_str()));
+    } else {
+        st->codecpar->codec_id = av_guess_codec(AOc->oformat, nullptr, AOc->url, nullptr, type);
+        ost.codec = avcodec_find_encoder(st->codecpar->codec_id);
+    }
+    if (ost.codec)
+        st->codecpar->codec_id = ost.codec->id;
+    if (!ost.stream_copy && type != AVMEDIA_TYPE_AUDIO)
+        Fatal(FormatText("Encoding %s streams is not supported: add -%cn to leave them out or "
+                         "copy them with -c:%c copy",
+            av_get_media_type_string(type), av_get_media_type_string(type)[0],
+            av_get_media_type_string(type)[0]));
+    ist.discard = false;
+    if (ost.stream_copy)
+        return ost;
+
+    ost.enc.reset(avcodec_alloc_context3(ost.codec));
+    if (!ost.enc)
+        Fatal("Could not alloc stream.");
+    ost.opts = FFFOptions.filter_codec_opts(
+        ost.codec ? ost.codec->id : AV_CODEC_ID_NONE, AOc, st, ost.codec);
+    if (AOc->oformat->flags & AVFMT_GLOBALHEADER)
+        ost.enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    ost.requested_channels = MatchPerStream<int>(FOptions.audio_channels, AOc, st, 0);
+    ost.requested_sample_rate = MatchPerStream<int>(FOptions.audio_sample_rate, AOc, st, 0);
+    std::string fmtName = MatchPerStream<std::string>(FOptions.sample_fmts, AOc, st, "");
+    if (!fmtName.empty()) {
+        ost.requested_sample_fmt = av_get_sample_fmt(fmtName.c_str());
+        if (ost.requested_sample_fmt == AV_SAMPLE_FMT_NONE)
+            Fatal(FormatText("Invalid sample format \"%s\"", fmtName.c_str()));
+    }
+    ost.rematrix_volume = MatchPerStream<float>(FOptions.rematrix_volume, AOc, st, 1.0f);
+    return ost;
+}
+
+void TCustomFFmpeg::CopyMetadata(AVFormatContext* AOc, int AFileIndex, int64_t ARecordingTime)
+{
+    av_dict_copy(&AOc->metadata, FInputFiles[0].ctx->metadata, AV_DICT_DONT_OVERWRITE);
+    if (ARecordingTime != INT64_MAX)
+        av_dict_set(&AOc->metadata, "duration", nullptr, 0);
+    for (TOutputStream& ost : FOutputStreams)
+        if (ost.file_index == AFileIndex)
+            av_dict_copy(&ost.st->metadata, FInputStreams[ost.source_index].st->metadata,
+                AV_DICT_DONT_OVERWRITE);
+    for (const auto& m : FOptions.metadata) {
+        const std::string& text = std::get<std::string>(m.u);
+        auto eq = text.find('=');
+        if (eq == std::string::npos)
+            Fatal(FormatText("No \"=\" character in metadata string %s.", text.c_str()));
+        std::string key = text.substr(0, eq);
+        std::string value = text.substr(eq + 1);
+        const char* v = value.empty() ? nullptr : value.c_str();
+        const std::string& spec = m.specifier;
+        if (spec.empty() || spec == "g") {
+            av_dict_set(&AOc->metadata, key.c_str(), v, 0);
+        } else if (spec[0] == 's') {
+            std::string streamSpec = spec.size() > 2 ? spec.substr(2) : "";
+            for (unsigned i = 0; i < AOc->nb_streams; ++i) {
+                int r = CheckStreamSpecifier(AOc, AOc->streams[i], streamSpec);
+                if (r < 0)
+                    Fatal(FormatText("Invalid metadata specifier %s.", spec.c_str()));
+                if (r > 0)
+                    av_dict_set(&AOc->streams[i]->metadata, key.c_str(), v, 0);
+            }
+        } else {
+            Fatal(FormatText("Invalid metadata specifier %s.", spec.c_str()));
+        }
+    }
+}
+
+int TCustomFFmpeg::PrepareJoin()
+{
+    for (TOutputStream& ost : FOutputStreams) {
+        ost.join_sources.assign(FInputFiles.size(), -1);
+        ost.join_sources[0] = ost.source_index;
+    }
+    for (int k = 1; k < InputCount(); ++k) {
+        for (TOutputStream& ost : FOutputStreams) {
+            int src = ChooseSource(ost.st->codecpar->codec_type, k, k);
+            ost.join_sources[k] = src;
+            if (src >= 0)
+                FInputStreams[src].discard = false;
+        }
+    }
+    int64_t sum = 0;
+    for (const auto& f : FInputFiles)
+        if (f.ctx->duration != AV_NOPTS_VALUE)
+            sum += f.ctx->duration;
+    FOutputDuration = sum == 0 ? -1 : sum;
+    ResetOptions(false);
+    return 0;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Owning pointers for the library objects that the media layer keeps.
+
+#include <cstdint>
+#include <memory>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/dict.h>
+#include <libavutil/frame.h>
+#include <libswresample/swresample.h>
+}
+
+
+
+struct LibAVDeleter {
+    void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
+    void operator()(AVFrame* p) const { av_frame_free(&p); }
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+    void operator()(SwrContext* p) const { swr_free(&p); }
+    void operator()(AVDictionary* p) const { av_dict_free(&p); }
+};
+
+using CodecContextPtr = std::unique_ptr<AVCodecContext, LibAVDeleter>;
+using FramePtr = std::unique_ptr<AVFrame, LibAVDeleter>;
+using PacketPtr = std::unique_ptr<AVPacket, LibAVDeleter>;
+using SwrContextPtr = std::unique_ptr<SwrContext, LibAVDeleter>;
+using DictionaryPtr = std::unique_ptr<AVDictionary, LibAVDeleter>;
