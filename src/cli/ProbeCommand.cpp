@@ -97,6 +97,10 @@ int runProbe(const CommandArgs& args)
         return 0;
     }
     TFFDecoder decoder;
+    if (!decoder.LoadAVLib({})) {
+        std::fprintf(stderr, "quaverly-cli: %s\n", decoder.LastErrMsg().c_str());
+        return 1;
+    }
     bool allOpened = true;
     for (const std::string& file : args)
         allOpened = probeFile(decoder, file) && allOpened;

@@ -49,7 +49,8 @@ const Command* findCommand(const char* name)
     return nullptr;
 }
 
-// Every log line, the media libraries' included, goes to standard error.
+// Every log line goes to standard error; the media libraries' lines join them once
+// a command has loaded the libraries.
 void setUpLogging()
 {
     TFFLogger& logger = GetLogger();
@@ -57,7 +58,6 @@ void setUpLogging()
     logger.SetOnLog([](const void*, uint32_t, TLogLevel level, const std::string& line) {
         std::fprintf(stderr, "[%s] %s\n", LogLevelName(level), line.c_str());
     });
-    logger.InstallAVLogCallback();
 }
 
 bool setLogLevel(const char* name)

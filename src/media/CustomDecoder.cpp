@@ -1,8 +1,10 @@
 #include "media/CustomDecoder.h"
 
+#include "media/ErrorText.h"
+#include "media/FFLoader.h"
 #include "media/FormatText.h"
-#include "media/LibAVPtr.h"
 #include "media/MainThreadDispatcher.h"
+#include "media/ToLibraryPath.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -15,51 +17,6 @@ extern "C" {
 #include <limits>
 
 namespace {
-
-bool KnowsOption(const AVClass* AClass, const char* AName, int AFlags = 0)
-{
-    return av_opt_find(&AClass, AName, nullptr, AFlags, AV_OPT_SEARCH_CHILDREN | AV_OPT_SEARCH_FAKE_OBJ)
-        != nullptr;
-}
-
-// Codec options that apply to one input stream: "key:spec" entries only when the
-// specifier matches, and only keys the stream's decoder knows.
-AVDictionary* StreamCodecOptions(AVDictionary* AOptions, AVFormatContext* AContext, AVStream* AStream)
-{
-    const AVCodec* codec = avcodec_find_decoder(AStream->codecpar->codec_id);
-    if (!codec)
-        return nullptr;
-    int flags = AV_OPT_FLAG_DECODING_PARAM;
-    char prefix = 0;
-    switch (AStream->codecpar->codec_type) {
-    case AVMEDIA_TYPE_AUDIO: flags |= AV_OPT_FLAG_AUDIO_PARAM; prefix = 'a'; break;
-    case AVMEDIA_TYPE_VIDEO: flags |= AV_OPT_FLAG_VIDEO_PARAM; prefix = 'v'; break;
-    case AVMEDIA_TYPE_SUBTITLE: flags |= AV_OPT_FLAG_SUBTITLE_PARAM; prefix = 's'; break;
-    default: break;
-    }
-    const AVClass* codecClass = avcodec_get_class();
-    AVDictionary* result = nullptr;
-    const AVDictionaryEntry* e = nullptr;
-    while ((e = av_dict_get(AOptions, "", e, AV_DICT_IGNORE_SUFFIX))) {
-        std::string key = e->key;
-        if (auto colon = key.find(':'); colon != std::string::npos) {
-            int match = avformat_match_stream_specifier(AContext, AStream, key.c_str() + colon + 1);
-            if (match < 0) {
-                av_dict_free(&result);
-                return nullptr;
-            }
-            if (match == 0)
-                continue;
-            key.resize(colon);
-        }
-        if (KnowsOption(codecClass, key.c_str(), flags)
-            || (codec->priv_class && KnowsOption(codec->priv_class, key.c_str())))
-            av_dict_set(&result, key.c_str(), e->value, 0);
-        else if (prefix && key[0] == prefix && KnowsOption(codecClass, key.c_str() + 1, flags))
-            av_dict_set(&result, key.c_str() + 1, e->value, 0);
-    }
-    return result;
-}
 
 bool IsUsable(const AVCodecParameters* APar)
 {
@@ -89,8 +46,27 @@ TCustomDecoder::~TCustomDecoder()
 {
     // The derived decoder has closed its own state; this closes the input.
     TCustomDecoder::CloseFile();
-    av_dict_free(&FFormatOptions);
-    av_dict_free(&FCodecOptions);
+}
+
+bool TCustomDecoder::LoadAVLib(const std::string& APath)
+{
+    FFLoader().SetLibraryPath(APath);
+    const bool loaded = FFLoader().Load(DecoderLibraries);
+    if (loaded)
+        FOptions.init_opts();
+    else
+        FLastErrMsg = FFLoader().LastErrMsg();
+    return loaded;
+}
+
+bool TCustomDecoder::AVLibLoaded() const
+{
+    return FFLoader().Loaded(DecoderLibraries);
+}
+
+void TCustomDecoder::UnloadAVLib()
+{
+    FFLoader().Unload(DecoderLibraries);
 }
 
 void TCustomDecoder::ReportError(TLogLevel ALevel, const std::string& AMsg)
@@ -102,14 +78,6 @@ void TCustomDecoder::ReportError(TLogLevel ALevel, const std::string& AMsg)
 void TCustomDecoder::Log(TLogLevel ALevel, const std::string& AMsg) const
 {
     GetLogger().Log(this, ALevel, AMsg);
-}
-
-std::string TCustomDecoder::ErrorText(const std::string& APrefix, int ACode)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] {};
-    if (av_strerror(ACode, text, sizeof text) < 0)
-        return APrefix + ": " + FormatText("Error number %d occurred", ACode);
-    return APrefix + ": " + text;
 }
 
 int TCustomDecoder::InterruptCallback(void* AOpaque)
@@ -126,6 +94,7 @@ int TCustomDecoder::InterruptCallback(void* AOpaque)
 
 bool TCustomDecoder::LoadFile(const std::string& AFileName, const std::string& AFormatName)
 {
+    FFLoader().CheckLibAV(DecoderLibraries);
     FLoading = true;
     CloseFile();
     FLoading = false;
@@ -149,18 +118,17 @@ bool TCustomDecoder::LoadFile(const std::string& AFileName, const std::string& A
     FOwnHandle = true;
     FLastRead = av_gettime();
 
-    AVDictionary* options = nullptr;
-    av_dict_copy(&options, FFormatOptions, 0);
     // On failure the library frees the context and clears the pointer; the options
     // left are those the open did not use.
-    int ret = avformat_open_input(&FFileHandle, AFileName.c_str(), format, &options);
-    DictionaryPtr unused(options);
+    TAVDict options = FOptions.FormatOptions();
+    int ret = avformat_open_input(&FFileHandle, ToLibraryPath(AFileName).c_str(), format, options.receive());
     if (ret < 0) {
         FLastErrMsg = ErrorText(AFileName, ret);
         CloseFile();
         return false;
     }
-    LogUnusedFormatOptions(options);
+    for (const auto& [key, value] : options.Entries())
+        Log(llError, "Option %s not found, ignored.", key);
     FFileHandle->flags |= AVFMT_FLAG_NONBLOCK;
     FireBeforeFindStreamInfo();
     if (!FindStreamInfo(AFileName)) {
@@ -172,16 +140,9 @@ bool TCustomDecoder::LoadFile(const std::string& AFileName, const std::string& A
         FFileHandle->pb->error = 0;
     }
     DoFileLoaded();
-    ResetOptions();
+    FOptions.init_opts();
     FForceFormat = AFormatName;
     return true;
-}
-
-void TCustomDecoder::LogUnusedFormatOptions(AVDictionary* AUnused) const
-{
-    const AVDictionaryEntry* e = nullptr;
-    while ((e = av_dict_get(AUnused, "", e, AV_DICT_IGNORE_SUFFIX)))
-        Log(llError, "Option %s not found, ignored.", e->key);
 }
 
 void TCustomDecoder::FireBeforeFindStreamInfo()
@@ -196,14 +157,9 @@ void TCustomDecoder::FireBeforeFindStreamInfo()
 
 bool TCustomDecoder::FindStreamInfo(const std::string& AFileName)
 {
-    const unsigned count = FFileHandle->nb_streams;
-    std::vector<AVDictionary*> perStream(count, nullptr);
-    for (unsigned i = 0; i < count; ++i)
-        perStream[i] = StreamCodecOptions(FCodecOptions, FFileHandle, FFileHandle->streams[i]);
+    TStreamInfoOptions perStream = FOptions.setup_find_stream_info_opts(FFileHandle);
     FLastRead = av_gettime();
-    int ret = avformat_find_stream_info(FFileHandle, count ? perStream.data() : nullptr);
-    for (AVDictionary*& d : perStream)
-        av_dict_free(&d);
+    const int ret = avformat_find_stream_info(FFileHandle, perStream.data());
     // The probe also "succeeds" on an empty or foreign file that merely resembles a
     // format by name; without one stream that can be decoded, nothing was found.
     if (ret < 0 || !HasUsableStream(FFileHandle)) {
@@ -216,7 +172,8 @@ bool TCustomDecoder::FindStreamInfo(const std::string& AFileName)
 void TCustomDecoder::CloseFile()
 {
     if (!FLoading) {
-        ResetOptions();
+        if (AVLibLoaded())
+            FOptions.init_opts();
         FForceFormat.clear();
     }
     if (FFileHandle) {
@@ -277,30 +234,13 @@ void TCustomDecoder::DoFileLoaded()
     }
 }
 
-void TCustomDecoder::ResetOptions()
-{
-    av_dict_free(&FFormatOptions);
-    av_dict_free(&FCodecOptions);
-}
-
 bool TCustomDecoder::opt_default(const std::string& opt, const std::string& arg)
 {
-    std::string base = opt.substr(0, opt.find(':'));
-    const AVClass* codecClass = avcodec_get_class();
-    const AVClass* formatClass = avformat_get_class();
-    bool known = false;
-    if (KnowsOption(codecClass, base.c_str())
-        || (std::string("asv").find(opt[0]) != std::string::npos && KnowsOption(codecClass, opt.c_str() + 1))) {
-        av_dict_set(&FCodecOptions, opt.c_str(), arg.c_str(), 0);
-        known = true;
+    if (!AVLibLoaded()) {
+        ReportError(llError, "libav not loaded.");
+        return false;
     }
-    if (KnowsOption(formatClass, opt.c_str())) {
-        av_dict_set(&FFormatOptions, opt.c_str(), arg.c_str(), 0);
-        known = true;
-    }
-    if (!known)
-        ReportError(llError, FormatText("Unrecognized option \"%s\"", opt.c_str()));
-    return known;
+    return FOptions.opt_default(opt, arg) >= 0;
 }
 
 AVFormatContext* TCustomDecoder::LoadedHandle()

@@ -5,6 +5,7 @@
 #include "media/DecoderTypes.h"
 #include "media/FFBaseComponent.h"
 #include "media/FFLogger.h"
+#include "media/FFOptions.h"
 
 #include <cstdint>
 #include <functional>
@@ -12,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-struct AVDictionary;
 struct AVFormatContext;
 struct AVStream;
 
@@ -27,6 +27,11 @@ public:
 
     // Opens and probes a file; AFormatName forces an input format. False with
     // LastErrMsg on failure, and the decoder is closed.
+    // The decoders' library set through the process-wide loader.
+    bool LoadAVLib(const std::string& APath);
+    bool AVLibLoaded() const;
+    void UnloadAVLib();
+
     bool LoadFile(const std::string& AFileName, const std::string& AFormatName = {});
     virtual void CloseFile();
     // One library option (format or codec) for the next LoadFile only.
@@ -81,8 +86,6 @@ protected:
     {
         GetLogger().Log(this, ALevel, AFormat, AArgs...);
     }
-    // APrefix + ": " + the text of a library error code.
-    static std::string ErrorText(const std::string& APrefix, int ACode);
     // The input when one is open, else reports "file not loaded." and gives none.
     AVFormatContext* LoadedHandle();
     // The stream when the index is valid for a stream of that media type; else reports why.
@@ -96,14 +99,11 @@ protected:
 private:
     static int InterruptCallback(void* AOpaque);
     bool FindStreamInfo(const std::string& AFileName);
-    void LogUnusedFormatOptions(AVDictionary* AUnused) const;
     void FireBeforeFindStreamInfo();
     void DoFileLoaded();
-    void ResetOptions();
     std::string StreamLine(int AIndex) const;
 
-    AVDictionary* FFormatOptions = nullptr;
-    AVDictionary* FCodecOptions = nullptr;
+    TFFOptions FOptions;
     bool FLoading = false;
     std::string FLastErrMsg;
     std::string FForceFormat;

@@ -1,6 +1,7 @@
 #include "media/FFDecoder.h"
 
 #include "media/AuException.h"
+#include "media/ErrorText.h"
 #include "media/FormatText.h"
 
 extern "C" {

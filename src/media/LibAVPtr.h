@@ -6,7 +6,6 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/dict.h>
 #include <libavutil/frame.h>
 #include <libswresample/swresample.h>
 }
@@ -18,11 +17,9 @@ struct LibAVDeleter {
     void operator()(AVFrame* p) const { av_frame_free(&p); }
     void operator()(AVPacket* p) const { av_packet_free(&p); }
     void operator()(SwrContext* p) const { swr_free(&p); }
-    void operator()(AVDictionary* p) const { av_dict_free(&p); }
 };
 
 using CodecContextPtr = std::unique_ptr<AVCodecContext, LibAVDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, LibAVDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, LibAVDeleter>;
 using SwrContextPtr = std::unique_ptr<SwrContext, LibAVDeleter>;
-using DictionaryPtr = std::unique_ptr<AVDictionary, LibAVDeleter>;

@@ -58,6 +58,8 @@ struct LogCapture {
 
 class FFDecoderTest : public ::testing::Test {
 protected:
+    void SetUp() override { ASSERT_TRUE(decoder.LoadAVLib({})) << decoder.LastErrMsg(); }
+
     // A three-second tone as a 16-bit WAV, and the same encoded by `tool`.
     std::filesystem::path wav(int rate = 44100, int channels = 2, const std::string& name = "tone.wav")
     {
@@ -361,6 +363,18 @@ TEST_F(FFDecoderTest, BoundInputAnswersQueriesButRefusesReadingAndSeeking)
     }
     // The bound decoder left the input open for its owner.
     EXPECT_EQ(decodeAll(decoder).size(), size_t(3 * 44100 * frameBytes));
+}
+
+TEST_F(FFDecoderTest, NothingOpensWithoutTheLibraries)
+{
+    const auto file = wav();
+    decoder.UnloadAVLib();
+    EXPECT_FALSE(decoder.AVLibLoaded());
+    EXPECT_THROW(decoder.LoadFile(file), EAuException);
+    EXPECT_FALSE(decoder.opt_default("probesize", "32"));
+    EXPECT_EQ(decoder.LastErrMsg(), "libav not loaded.");
+    ASSERT_TRUE(decoder.LoadAVLib({}));
+    EXPECT_TRUE(decoder.LoadFile(file));
 }
 
 TEST_F(FFDecoderTest, OptionsApplyToTheNextLoadOnly)
