@@ -27,7 +27,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
-#include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -140,8 +139,7 @@ void TMainForm::LoadSkinPictures()
 
     const QPixmap gettingStarted(skinFile(QStringLiteral("gettingstarted.bmp")));
     imgGettingStarted->setPixmap(gettingStarted);
-    if (!gettingStarted.isNull())
-        panList->setCurrentWidget(panGettingStarted);
+    panGettingStarted->setVisible(!gettingStarted.isNull());
 }
 
 void TMainForm::ReadSettings()
@@ -229,7 +227,7 @@ void TMainForm::EnableControls(bool enableORdisable, bool AllControls)
         MixButton->setEnabled(false);
     if (MixAllMusic)
         JoinButton->setEnabled(false);
-    panList->setCurrentIndex(1);
+    panGettingStarted->hide();
 }
 
 void TMainForm::DisableButton(QToolButton* MyButton)
@@ -246,7 +244,7 @@ bool TMainForm::PrepareMediaLibraries()
 {
     // Loading the media libraries and SDL is wired here with the library loader and
     // the preview player; a failure is reported and returns false before step 3.
-    panList->setCurrentIndex(1);
+    panGettingStarted->hide();
     sgList->setFrameShape(QFrame::StyledPanel);
     sgList->show();
     RemoveButton->setEnabled(true);
