@@ -30,7 +30,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
-#include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -168,8 +167,7 @@ void TMainForm::LoadSkinPictures()
 
     const QPixmap gettingStarted(skinFile(QStringLiteral("gettingstarted.bmp")));
     imgGettingStarted->setPixmap(gettingStarted);
-    if (!gettingStarted.isNull())
-        panList->setCurrentWidget(panGettingStarted);
+    panGettingStarted->setVisible(!gettingStarted.isNull());
 }
 
 void TMainForm::ReadSettings()
@@ -257,7 +255,7 @@ void TMainForm::EnableControls(bool enableORdisable, bool AllControls)
         MixButton->setEnabled(false);
     if (MixAllMusic)
         JoinButton->setEnabled(false);
-    panList->setCurrentIndex(1);
+    panGettingStarted->hide();
 }
 
 void TMainForm::DisableButton(QToolButton* MyButton)
@@ -276,7 +274,7 @@ bool TMainForm::PrepareMediaLibraries()
         return false;
     // Loading SDL is wired here with the preview player; a failure is reported and
     // returns false before the list commands are enabled.
-    panList->setCurrentIndex(1);
+    panGettingStarted->hide();
     sgList->setFrameShape(QFrame::StyledPanel);
     sgList->show();
     RemoveButton->setEnabled(true);

@@ -25,7 +25,6 @@ class QProgressBar;
 class QPushButton;
 class QSlider;
 class QSpinBox;
-class QStackedWidget;
 class QTableWidget;
 class QTabWidget;
 class QToolBar;
@@ -91,8 +90,9 @@ public:
     TSettingComboBox* cmbProfile = nullptr;
     QCheckBox* chApplyToAll = nullptr;
 
-    // List area: the getting-started page or the media list.
-    QStackedWidget* panList = nullptr;
+    // List area: the media list, with the getting-started panel over it until files
+    // are listed.
+    QWidget* panList = nullptr;
     QWidget* panGettingStarted = nullptr;
     QLabel* imgGettingStarted = nullptr;
     QTableWidget* sgList = nullptr;

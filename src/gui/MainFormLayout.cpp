@@ -20,7 +20,6 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QSplitter>
-#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QToolBar>
@@ -196,22 +195,11 @@ QWidget* TMainForm::BuildOutputPanel()
 
 QWidget* TMainForm::BuildListArea()
 {
-    panList = new QStackedWidget(this);
+    panList = new QWidget(this);
     panList->setObjectName(QStringLiteral("panList"));
-
-    panGettingStarted = new QWidget(panList);
-    panGettingStarted->setObjectName(QStringLiteral("panGettingStarted"));
-    auto* start = new QVBoxLayout(panGettingStarted);
-    imgGettingStarted = new QLabel(panGettingStarted);
-    imgGettingStarted->setObjectName(QStringLiteral("imgGettingStarted"));
-    imgGettingStarted->setAlignment(Qt::AlignCenter);
-    start->addWidget(imgGettingStarted, 1);
-    panList->addWidget(panGettingStarted);
-
-    auto* listPage = new QWidget(panList);
-    auto* listLayout = new QVBoxLayout(listPage);
+    auto* listLayout = new QVBoxLayout(panList);
     listLayout->setContentsMargins(0, 0, 0, 0);
-    sgList = new QTableWidget(0, 5, listPage);
+    sgList = new QTableWidget(0, 5, panList);
     sgList->setObjectName(QStringLiteral("sgList"));
     sgList->setHorizontalHeaderLabels({ QStringLiteral("Source"), QStringLiteral("Trimmed Length"),
         QStringLiteral("Estimated Size"), QStringLiteral("Destination File"),
@@ -226,17 +214,25 @@ QWidget* TMainForm::BuildListArea()
     sgList->horizontalHeader()->setHighlightSections(false);
     sgList->setContextMenuPolicy(Qt::CustomContextMenu);
     listLayout->addWidget(sgList, 1);
-    lblConvertAll = new QPushButton(QStringLiteral("Convert all"), listPage);
+
+    // The getting-started panel fills the empty list below its header.
+    panGettingStarted = new QWidget(sgList->viewport());
+    panGettingStarted->setObjectName(QStringLiteral("panGettingStarted"));
+    auto* over = new QVBoxLayout(sgList->viewport());
+    over->setContentsMargins(0, 0, 0, 0);
+    over->addWidget(panGettingStarted);
+    auto* start = new QVBoxLayout(panGettingStarted);
+    imgGettingStarted = new QLabel(panGettingStarted);
+    imgGettingStarted->setObjectName(QStringLiteral("imgGettingStarted"));
+    imgGettingStarted->setAlignment(Qt::AlignCenter);
+    start->addWidget(imgGettingStarted, 1);
+
+    lblConvertAll = new QPushButton(QStringLiteral("Convert all"), panList);
     lblConvertAll->setObjectName(QStringLiteral("lblConvertAll"));
     lblConvertAll->setFlat(true);
     lblConvertAll->setEnabled(false);
     lblConvertAll->setVisible(false);
     listLayout->addWidget(lblConvertAll, 0, Qt::AlignRight);
-    panList->addWidget(listPage);
-
-    // Until files are listed the getting-started page is shown when it has a picture,
-    // otherwise the empty list with its header.
-    panList->setCurrentWidget(listPage);
     return panList;
 }
 

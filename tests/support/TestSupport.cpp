@@ -88,6 +88,26 @@ std::string readFile(const fs::path& file)
     return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
+ScratchHome::ScratchHome()
+{
+    const char* home = std::getenv("HOME");
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    m_home = home ? home : "";
+    m_hadConfig = config != nullptr;
+    m_config = config ? config : "";
+    setenv("HOME", m_dir.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (m_dir.path() / ".config").string().c_str(), 1);
+}
+
+ScratchHome::~ScratchHome()
+{
+    setenv("HOME", m_home.c_str(), 1);
+    if (m_hadConfig)
+        setenv("XDG_CONFIG_HOME", m_config.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
 fs::path programDir()
 {
     if (const char* dir = std::getenv("QUAVERLY_PROGRAM_DIR"))

@@ -37,6 +37,26 @@ void makeTone(const std::filesystem::path& file, double seconds, int rate = 4410
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 std::string readFile(const std::filesystem::path& file);
 
+// A fresh home folder for the user: HOME and XDG_CONFIG_HOME point into a scratch
+// folder until this is destroyed (documents, music and settings follow them).
+class ScratchHome {
+public:
+    ScratchHome();
+    ~ScratchHome();
+    ScratchHome(const ScratchHome&) = delete;
+    ScratchHome& operator=(const ScratchHome&) = delete;
+
+    const std::filesystem::path& path() const { return m_dir.path(); }
+    std::filesystem::path operator/(const std::string& name) const { return m_dir / name; }
+    std::filesystem::path config() const { return m_dir / ".config"; }
+
+private:
+    TempDir m_dir;
+    std::string m_home;
+    std::string m_config;
+    bool m_hadConfig;
+};
+
 // The folder holding the built programs, the catalogue and the skin.
 std::filesystem::path programDir();
 
