@@ -27,6 +27,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
@@ -93,6 +94,8 @@ void TMainForm::FormCreate()
         Report(QStringLiteral("Error loading profiles"), QStringLiteral("CLM_LoadProfiles"));
         return;
     }
+    // Sizes on screen and numbers in option strings use a point whatever the locale.
+    QLocale::setDefault(QLocale::c());
 
     if (CreateDocumentFolders())
         edDestinationFolder->setText(DefaultOutputFolder());
