@@ -80,7 +80,9 @@ TEST(JobCommandTest, UsageAndFailures)
 TEST(JobCommandTest, InterruptStopsWithAValidShorterFile)
 {
     TempDir dir;
-    testsupport::makeTone(dir / "long.wav", 240.0, 22050, 1, { "-b", "16" });
+    // Slowest encoder setting on CD-quality input: the job runs for seconds, well past
+    // its first progress line, even on a fast machine.
+    testsupport::makeTone(dir / "long.wav", 240.0, 44100, 2, { "-b", "16" });
     std::string output = (dir / "out.mp3").string();
     int pipefd[2];
     ASSERT_EQ(pipe(pipefd), 0);
@@ -90,7 +92,7 @@ TEST(JobCommandTest, InterruptStopsWithAValidShorterFile)
         dup2(pipefd[1], STDERR_FILENO);
         close(pipefd[0]);
         execl(cli().c_str(), "quaverly-cli", "job", "-i", (dir / "long.wav").c_str(), "-o",
-            output.c_str(), "-O", "-c:a libmp3lame", nullptr);
+            output.c_str(), "-O", "-c:a libmp3lame -compression_level 0", nullptr);
         _exit(127);
     }
     close(pipefd[1]);
