@@ -8,3 +8,4 @@
 using CommandArgs = std::vector<std::string>;
 
 int runProbe(const CommandArgs& args);
+int runBatch(const CommandArgs& args);
