@@ -80,7 +80,7 @@ bool isCatalogueKey(const QString& key)
     return profileField(probe, key) != nullptr;
 }
 
-}  // namespace
+} // namespace
 
 TProfiles ParseCatalogue(const QStringList& lines)
 {

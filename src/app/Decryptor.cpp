@@ -22,7 +22,7 @@ QString decodeText(const QByteArray& plain)
     return decoder.decode(plain);
 }
 
-}  // namespace
+} // namespace
 
 void ReadDecrypted(const QString& fileName, QStringList& lines)
 {

@@ -28,7 +28,7 @@ bool ensureFolder(const QString& path)
     return dir.exists() || dir.mkdir(path);
 }
 
-}  // namespace
+} // namespace
 
 QString ProgramFolder()
 {

@@ -69,7 +69,7 @@ template <typename Table> QString groupsOf(const Table& table)
     return groups;
 }
 
-}  // namespace
+} // namespace
 
 QString BuildOpenDialogFilter()
 {
@@ -93,7 +93,8 @@ QString ToDialogFilter(const QString& filter)
         const qsizetype paren = description.lastIndexOf(QStringLiteral(" ("));
         if (paren >= 0 && description.endsWith(QLatin1Char(')')))
             description.truncate(paren);
-        groups << description + QStringLiteral(" (") + masks.join(QLatin1Char(' ')) + QLatin1Char(')');
+        groups << description + QStringLiteral(" (") + masks.join(QLatin1Char(' '))
+                + QLatin1Char(')');
     }
     return groups.join(QStringLiteral(";;"));
 }

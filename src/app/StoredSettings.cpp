@@ -31,8 +31,8 @@ int readProfileIndex(QSettings& store, const QString& name, int count, int fallb
     const QVariant value = store.value(name);
     bool ok = false;
     const int index = value.typeId() == QMetaType::QString ? value.toString().toInt(&ok)
-        : value.typeId() == QMetaType::Int                  ? value.toInt(&ok)
-                                                            : 0;
+        : value.typeId() == QMetaType::Int                 ? value.toInt(&ok)
+                                                           : 0;
     return ok && index >= 0 && index < count ? index : fallback;
 }
 
@@ -42,7 +42,7 @@ void restoreChoice(QString& field, const QString& stored, const QString& choices
         field = stored;
 }
 
-}  // namespace
+} // namespace
 
 TStoredSettings ReadStoredSettings(QSettings& store, int profileCount)
 {

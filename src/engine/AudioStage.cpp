@@ -215,9 +215,11 @@ void TCustomFFmpeg::WritePacket(TOutputStream& AOst, AVPacket* APkt)
     TOutputFile& of = FOutputFiles[AOst.file_index];
     APkt->stream_index = AOst.index;
     if (AOst.encoding_needed) {
-        av_packet_rescale_ts(APkt, AOst.enc->time_base, AOst.st->time_base);
+        av_packet_rescale_ts(APkt, AOst.enc->time_base, PacketTimeBase(AOst));
         APkt->flags |= AV_PKT_FLAG_KEY;
     }
+    if (!AOst.bsfs.empty() && !FilterPacket(AOst, APkt))
+        return;
     if (APkt->pts != AV_NOPTS_VALUE)
         AOst.mux_end = APkt->pts + APkt->duration;
     AOst.last_dts = APkt->dts;
@@ -227,6 +229,30 @@ void TCustomFFmpeg::WritePacket(TOutputStream& AOst, AVPacket* APkt)
         ret = of.ctx->pb->error;
     if (ret < 0)
         Fatal(ErrorText("av_interleaved_write_frame()", ret));
+}
+
+bool TCustomFFmpeg::FilterPacket(TOutputStream& AOst, AVPacket* APkt)
+{
+    for (const TBsfPtr& bsf : AOst.bsfs) {
+        int ret = av_bsf_send_packet(bsf.get(), APkt);
+        if (ret >= 0)
+            ret = av_bsf_receive_packet(bsf.get(), APkt);
+        if (ret == AVERROR(EAGAIN))
+            return false;
+        if (ret < 0) {
+            std::string text = ErrorText(FormatText("%s failed for stream %d, codec %s",
+                                             bsf->filter->name, AOst.index,
+                                             AOst.codec && !AOst.stream_copy ? AOst.codec->name : "copy"),
+                ret);
+            if (FSettings.Fexit_on_error)
+                Fatal(text);
+            GetLogger().Log(this, llError, text);
+            av_packet_unref(APkt);
+            return false;
+        }
+    }
+    av_packet_rescale_ts(APkt, AOst.bsfs.back()->time_base_out, AOst.st->time_base);
+    return true;
 }
 
 void TCustomFFmpeg::FlushEncoders(int ABound)

@@ -75,6 +75,11 @@ public:
     int FWriteTimeout = 30000;
     int64_t ReportInterval = 500000;
     TProgressSlot FOnProgress;
+    // Each decoded audio frame before the volume changes it: data (first plane), format,
+    // channels, sample rate, size in bytes, input timestamp.
+    std::function<void(TCustomFFmpeg* ASender, const uint8_t* AData, AVSampleFormat AFormat,
+        int AChannels, int ASampleRate, int ASize, int64_t APts)>
+        FOnAudioHook;
     // Raised after an input is opened and before its streams are probed.
     std::function<void(TCustomFFmpeg* ASender, AVFormatContext* AContext)> FOnBeforeFindStreamInfo;
 
@@ -85,6 +90,7 @@ private:
     // set-up
     void CheckOutputIsNotInput(const std::string& AFileName);
     void OpenOutputStreams(int AFileIndex, AVFormatContext* AOc, bool AAllInputs);
+    void OpenMappedStreams(int AFileIndex, AVFormatContext* AOc);
     int ChooseSource(AVMediaType AType, int AFirstInput, int ALastInput) const;
     TOutputStream& NewOutputStream(int AFileIndex, AVFormatContext* AOc, int ASource);
     int OpenOutputTarget(TOutputFile& AOf, AVFormatContext* AOc);
@@ -95,6 +101,7 @@ private:
     int TranscodeInit();
     int SetupAudioEncoder(TOutputStream& AOst);
     int SetupStreamCopy(TOutputStream& AOst);
+    int InitBitstreamFilters(TOutputStream& AOst);
     int OpenEncoder(TOutputStream& AOst, std::string& AError);
     int OpenDecoder(TInputStream& AIst, std::string& AError);
     void LogStreamMapping();
@@ -126,6 +133,7 @@ private:
     void EncodeSamples(TOutputStream& AOst, int ASamples);
     void EncodeFrame(TOutputStream& AOst, AVFrame* AFrame);
     void WritePacket(TOutputStream& AOst, AVPacket* APkt);
+    bool FilterPacket(TOutputStream& AOst, AVPacket* APkt);
     void FlushEncoders(int ABound);
 
     [[noreturn]] void Fatal(const std::string& AText);

@@ -73,6 +73,9 @@ struct TOutputStream {
     int requested_channels = 0;
     int requested_sample_rate = 0;
     AVSampleFormat requested_sample_fmt = AV_SAMPLE_FMT_NONE;
+    // Bitstream filters applied to every packet before it is written, in order.
+    std::vector<const AVBitStreamFilter*> bitstream_filters;
+    std::vector<TBsfPtr> bsfs;
     TAudioFifoPtr fifo;
     TSwrPtr swr;
     TAVDict opts;
@@ -83,3 +86,10 @@ struct TOutputStream {
     // reached by this stream.
     int64_t mux_end = AV_NOPTS_VALUE;
 };
+
+// The time base packets are handed to WritePacket in: the first bitstream filter's,
+// else the muxer's.
+inline AVRational PacketTimeBase(const TOutputStream& AOst)
+{
+    return AOst.bsfs.empty() ? AOst.st->time_base : AOst.bsfs.front()->time_base_in;
+}

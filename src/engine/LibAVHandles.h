@@ -3,6 +3,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavcodec/bsf.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libswresample/swresample.h>
@@ -25,6 +26,9 @@ struct TSwrDeleter {
 struct TAudioFifoDeleter {
     void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
 };
+struct TBsfDeleter {
+    void operator()(AVBSFContext* b) const { av_bsf_free(&b); }
+};
 struct TInputContextDeleter {
     void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
 };
@@ -33,5 +37,6 @@ using TFramePtr = std::unique_ptr<AVFrame, TFrameDeleter>;
 using TPacketPtr = std::unique_ptr<AVPacket, TPacketDeleter>;
 using TSwrPtr = std::unique_ptr<SwrContext, TSwrDeleter>;
 using TAudioFifoPtr = std::unique_ptr<AVAudioFifo, TAudioFifoDeleter>;
+using TBsfPtr = std::unique_ptr<AVBSFContext, TBsfDeleter>;
 using TInputContextPtr = std::unique_ptr<AVFormatContext, TInputContextDeleter>;
 

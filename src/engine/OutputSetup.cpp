@@ -51,6 +51,10 @@ int TCustomFFmpeg::ChooseSource(AVMediaType AType, int AFirstInput, int ALastInp
 
 void TCustomFFmpeg::OpenOutputStreams(int AFileIndex, AVFormatContext* AOc, bool AAllInputs)
 {
+    if (!FOptions.stream_maps.empty()) {
+        OpenMappedStreams(AFileIndex, AOc);
+        return;
+    }
     int last = AAllInputs ? InputCount() - 1 : 0;
     const AVOutputFormat* fmt = AOc->oformat;
     if (!FOptions.video_disable && fmt->video_codec != AV_CODEC_ID_NONE)
@@ -63,6 +67,27 @@ void TCustomFFmpeg::OpenOutputStreams(int AFileIndex, AVFormatContext* AOc, bool
         && (fmt->subtitle_codec != AV_CODEC_ID_NONE || SubtitleCodecNamed(FOptions)))
         if (int src = ChooseSource(AVMEDIA_TYPE_SUBTITLE, 0, last); src >= 0)
             NewOutputStream(AFileIndex, AOc, src);
+}
+
+void TCustomFFmpeg::OpenMappedStreams(int AFileIndex, AVFormatContext* AOc)
+{
+    for (const TStreamMap& map : FOptions.stream_maps) {
+        if (map.disabled || map.file_index >= InputCount()
+            || map.stream_index >= FInputFiles[map.file_index].nb_streams)
+            continue;
+        int source = FInputFiles[map.file_index].ist_index + map.stream_index;
+        AVMediaType type = FInputStreams[source].st->codecpar->codec_type;
+        if ((type == AVMEDIA_TYPE_VIDEO && FOptions.video_disable)
+            || (type == AVMEDIA_TYPE_AUDIO && FOptions.audio_disable)
+            || (type == AVMEDIA_TYPE_SUBTITLE && FOptions.subtitle_disable)
+            || (type == AVMEDIA_TYPE_DATA && FOptions.data_disable))
+            continue;
+        if (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO
+            && type != AVMEDIA_TYPE_SUBTITLE && type != AVMEDIA_TYPE_DATA)
+            Fatal(FormatText("Cannot map stream #%d:%d - unsupported type.", map.file_index,
+                map.stream_index));
+        NewOutputStream(AFileIndex, AOc, source);
+    }
 }
 
 TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* AOc, int ASource)
@@ -100,6 +125,16 @@ TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* A
             av_get_media_type_string(type), av_get_media_type_string(type)[0],
             av_get_media_type_string(type)[0]));
     ist.discard = false;
+    std::string filters = MatchPerStream<std::string>(FOptions.bitstream_filters, AOc, st, "");
+    for (size_t start = 0; start < filters.size();) {
+        size_t end = std::min(filters.find(',', start), filters.size());
+        std::string filterName = filters.substr(start, end - start);
+        const AVBitStreamFilter* filter = av_bsf_get_by_name(filterName.c_str());
+        if (!filter)
+            Fatal(FormatText("Unknown bitstream filter \"%s\"", filterName.c_str()));
+        ost.bitstream_filters.push_back(filter);
+        start = end + 1;
+    }
     if (ost.stream_copy)
         return ost;
 
@@ -110,6 +145,11 @@ TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* A
         ost.codec ? ost.codec->id : AV_CODEC_ID_NONE, AOc, st, ost.codec);
     if (AOc->oformat->flags & AVFMT_GLOBALHEADER)
         ost.enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    double quality = MatchPerStream<double>(FOptions.qscale, AOc, st, -1.0);
+    if (quality >= 0 || FSettings.Fsame_quant) {
+        ost.enc->flags |= AV_CODEC_FLAG_QSCALE;
+        ost.enc->global_quality = static_cast<int>(FF_QP2LAMBDA * quality);
+    }
     ost.requested_channels = MatchPerStream<int>(FOptions.audio_channels, AOc, st, 0);
     ost.requested_sample_rate = MatchPerStream<int>(FOptions.audio_sample_rate, AOc, st, 0);
     std::string fmtName = MatchPerStream<std::string>(FOptions.sample_fmts, AOc, st, "");

@@ -123,8 +123,11 @@ int TCustomFFmpeg::TranscodeInit()
 int TCustomFFmpeg::SetupStreamCopy(TOutputStream& AOst)
 {
     TInputStream& ist = FInputStreams[AOst.source_index];
-    if (ist.st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && FSettings.Faudio_volume != 256) {
-        FLastErrMsg = "-acodec copy and -vol are incompatible (frames are not decoded)";
+    if (ist.st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO
+        && (FSettings.Faudio_volume != 256 || FOnAudioHook)) {
+        FLastErrMsg = FSettings.Faudio_volume != 256
+            ? "-acodec copy and -vol are incompatible (frames are not decoded)"
+            : "-acodec copy and AudioHook are incompatible (frames are not decoded)";
         return AVERROR(EINVAL);
     }
     int ret = avcodec_parameters_copy(AOst.st->codecpar, ist.st->codecpar);
@@ -135,6 +138,31 @@ int TCustomFFmpeg::SetupStreamCopy(TOutputStream& AOst)
     AOst.st->codecpar->codec_tag = 0;
     AOst.st->time_base = ist.st->time_base;
     AOst.st->disposition = ist.st->disposition;
+    return InitBitstreamFilters(AOst);
+}
+
+int TCustomFFmpeg::InitBitstreamFilters(TOutputStream& AOst)
+{
+    const AVCodecParameters* par = AOst.st->codecpar;
+    AVRational timeBase = AOst.st->time_base;
+    for (const AVBitStreamFilter* filter : AOst.bitstream_filters) {
+        AVBSFContext* bsf = nullptr;
+        int ret = av_bsf_alloc(filter, &bsf);
+        if (ret < 0)
+            return ret;
+        AOst.bsfs.emplace_back(bsf);
+        if ((ret = avcodec_parameters_copy(bsf->par_in, par)) < 0)
+            return ret;
+        bsf->time_base_in = timeBase;
+        if ((ret = av_bsf_init(bsf)) < 0) {
+            FLastErrMsg = ErrorText(FormatText("Error initializing bitstream filter %s", filter->name), ret);
+            return ret;
+        }
+        par = bsf->par_out;
+        timeBase = bsf->time_base_out;
+    }
+    if (par != AOst.st->codecpar)
+        avcodec_parameters_copy(AOst.st->codecpar, par);
     return 0;
 }
 
@@ -229,6 +257,10 @@ int TCustomFFmpeg::OpenEncoder(TOutputStream& AOst, std::string& AError)
     FExtraSize += AOst.enc->extradata_size;
     avcodec_parameters_from_context(AOst.st->codecpar, AOst.enc.get());
     AOst.st->time_base = AOst.enc->time_base;
+    if (int ret = InitBitstreamFilters(AOst); ret < 0) {
+        AError = ErrorText("Error initializing bitstream filters", ret);
+        return ret;
+    }
     return 0;
 }
 
@@ -274,6 +306,7 @@ void TCustomFFmpeg::LogStreamMapping()
         else
             line += FormatText(" (%s -> %s)", ist.avdec ? ist.avdec->name : "?",
                 ost.codec ? ost.codec->name : "?");
+        line += " (" + KindName(ist.st->codecpar->codec_type) + ")";
         GetLogger().Log(this, llInfo, line);
     }
 }

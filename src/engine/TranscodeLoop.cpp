@@ -226,6 +226,12 @@ void TCustomFFmpeg::HandleAudioFrame(TInputStream& AIst, AVFrame* AFrame)
     else if (AIst.next_pts != AV_NOPTS_VALUE)
         AIst.pts = AIst.next_pts;
     AIst.next_pts = AIst.pts + int64_t(AV_TIME_BASE) * AFrame->nb_samples / rate;
+    if (FOnAudioHook) {
+        auto fmt = static_cast<AVSampleFormat>(AFrame->format);
+        int size = AFrame->nb_samples * AFrame->ch_layout.nb_channels * av_get_bytes_per_sample(fmt);
+        FOnAudioHook(this, AFrame->extended_data[0], fmt, AFrame->ch_layout.nb_channels, rate, size,
+            AIst.pts);
+    }
 
     if (FSettings.Faudio_volume != 256) {
         if (av_frame_make_writable(AFrame) < 0)
@@ -288,7 +294,7 @@ void TCustomFFmpeg::CopyPacket(TInputStream& AIst, TOutputStream& AOst, AVPacket
         copy->pts -= shift;
     if (copy->dts != AV_NOPTS_VALUE)
         copy->dts -= shift;
-    av_packet_rescale_ts(copy.get(), AIst.st->time_base, AOst.st->time_base);
+    av_packet_rescale_ts(copy.get(), AIst.st->time_base, PacketTimeBase(AOst));
     WritePacket(AOst, copy.get());
 }
 

@@ -49,7 +49,7 @@ QString skinFile(const QString& name)
     return SkinFolder() + QLatin1Char('/') + name;
 }
 
-}  // namespace
+} // namespace
 
 TMainForm::TMainForm(QWidget* parent)
     : QMainWindow(parent)
@@ -174,7 +174,8 @@ void TMainForm::SaveSettings()
     values.LastEditedProfileIndex = State.LastEditedProfileIndex;
     TakeLastEditedProfile(values, State.Profiles);
     if (!WriteStoredSettings(store, values))
-        Report(QStringLiteral("Error writing data to Registry"), QStringLiteral("CLM_RegDataWrite"));
+        Report(
+            QStringLiteral("Error writing data to Registry"), QStringLiteral("CLM_RegDataWrite"));
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -215,9 +216,9 @@ void TMainForm::StartupFinished()
 void TMainForm::EnableControls(bool enableORdisable, bool AllControls)
 {
     if (AllControls) {
-        for (QWidget* control : { static_cast<QWidget*>(AddButton), static_cast<QWidget*>(RemoveButton),
-                 static_cast<QWidget*>(pcSettings), panOutput, panPreview,
-                 static_cast<QWidget*>(sgList) })
+        for (QWidget* control : { static_cast<QWidget*>(AddButton),
+                 static_cast<QWidget*>(RemoveButton), static_cast<QWidget*>(pcSettings), panOutput,
+                 panPreview, static_cast<QWidget*>(sgList) })
             control->setEnabled(enableORdisable);
     }
     for (QToolButton* button : { TrimButton, MixButton, JoinButton, StartButton })

@@ -76,7 +76,7 @@ QLineEdit* timeEdit(QWidget* parent, const QString& name)
     return edit;
 }
 
-}  // namespace
+} // namespace
 
 void TMainForm::BuildMenus()
 {

@@ -21,7 +21,7 @@ void fillBox(QComboBox* box, const QString& choices, const QString& current)
     box->setCurrentIndex(ChoiceIndex(choices, current));
 }
 
-}  // namespace
+} // namespace
 
 int TMainForm::SelectedItem() const
 {
@@ -90,10 +90,11 @@ void TMainForm::FillSettingBoxes()
 
 void TMainForm::ApplySettingBoxes()
 {
-    if (State.AudioFiles.empty())
+    const int index = State.CurrentProfileIndex;
+    if (State.AudioFiles.empty() || index < 0 || index >= static_cast<int>(State.Profiles.size()))
         return;
-    State.LastEditedProfileIndex = State.CurrentProfileIndex;
-    TProfile& p = State.Profiles.at(static_cast<size_t>(State.CurrentProfileIndex));
+    State.LastEditedProfileIndex = index;
+    TProfile& p = State.Profiles[static_cast<size_t>(index)];
     const std::tuple<QComboBox*, QString*, const QString*> boxes[] = {
         { cmbSampleRate, &p.SampleRate, &p.SampleRates },
         { cmbChannel, &p.Channel, &p.Channels },

@@ -1,6 +1,6 @@
 #include "gui/SignalCloser.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -28,7 +28,7 @@ void setHandler(int signal, void (*handler)(int))
     sigaction(signal, &action, nullptr);
 }
 
-}  // namespace
+} // namespace
 
 TSignalCloser::TSignalCloser(QObject* parent)
     : QObject(parent)
@@ -57,6 +57,9 @@ void TSignalCloser::SignalArrived()
 {
     char byte;
     [[maybe_unused]] ssize_t got = ::read(signalPipe[1], &byte, 1);
+    // An open dialog runs its own loop and would keep the program alive: close it first.
+    for (int tries = 0; tries < 16 && QApplication::activeModalWidget(); ++tries)
+        QApplication::activeModalWidget()->close();
     if (FWindow)
         FWindow->close();
     else

@@ -20,7 +20,7 @@ QString q(const std::filesystem::path& p)
     return QString::fromStdString(p.string());
 }
 
-}  // namespace
+} // namespace
 
 TEST(ChoiceList, SplitsValuesAndTextsByPosition)
 {
@@ -104,7 +104,8 @@ TEST(Catalogue, KeyLineBeforeTheFirstProfileFails)
     EXPECT_THROW(ParseCatalogue({ "<ProfileSet>", R"(<formatext value=".mp3">)", "<Profile>" }),
         std::runtime_error);
     // A lower-case profile line does not open a profile either.
-    EXPECT_THROW(ParseCatalogue({ "<profile>", R"(<formatext value=".mp3">)" }), std::runtime_error);
+    EXPECT_THROW(
+        ParseCatalogue({ "<profile>", R"(<formatext value=".mp3">)" }), std::runtime_error);
 }
 
 TEST(Decryptor, ReadsEveryEncodingAndLineBreak)
@@ -117,12 +118,13 @@ TEST(Decryptor, ReadsEveryEncodingAndLineBreak)
     } cases[] = {
         { "utf8", ("a\r\nb\rc\n" + umlaut + "\n").toUtf8() },
         { "utf8bom", "\xEF\xBB\xBF" + ("a\r\nb\rc\n" + umlaut).toUtf8() },
-        { "utf16le", [&] {
-             QByteArray b("\xFF\xFE", 2);
-             const QString text = "a\r\nb\rc\n" + umlaut;
-             b.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-             return b;
-         }() },
+        { "utf16le",
+            [&] {
+                QByteArray b("\xFF\xFE", 2);
+                const QString text = "a\r\nb\rc\n" + umlaut;
+                b.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+                return b;
+            }() },
     };
     for (const Case& c : cases) {
         testsupport::writeFile(dir / c.name, scrambled(c.plain));

@@ -14,9 +14,8 @@ extern "C" {
 
 namespace {
 
-const auto shippedFile = [] {
-    return testsupport::programDir() / "quaverly-profiles" / "formats.dat";
-};
+const auto shippedFile
+    = [] { return testsupport::programDir() / "quaverly-profiles" / "formats.dat"; };
 
 TProfiles shipped()
 {
@@ -39,17 +38,17 @@ int openEncoder(const QString& name, int sampleRate, int channels, int64_t bitRa
     return avcodec_open2(ctx.get(), codec, nullptr);
 }
 
-}  // namespace
+} // namespace
 
 TEST(ShippedCatalogue, IsScrambledAndHoldsTheSourceLines)
 {
     const std::string stored = testsupport::readFile(shippedFile());
     EXPECT_EQ(stored.find("Profile"), std::string::npos);
     EXPECT_EQ(stored.find("value"), std::string::npos);
-    const std::string plain
-        = Complemented(QByteArray::fromStdString(stored)).toStdString();
+    const std::string plain = Complemented(QByteArray::fromStdString(stored)).toStdString();
     EXPECT_EQ(plain,
-        testsupport::readFile(std::filesystem::path(QUAVERLY_SOURCE_DIR) / "data/profiles/formats.txt"));
+        testsupport::readFile(
+            std::filesystem::path(QUAVERLY_SOURCE_DIR) / "data/profiles/formats.txt"));
     EXPECT_NE(plain.find("<Profile>"), std::string::npos);
 }
 
@@ -80,7 +79,8 @@ TEST(ShippedCatalogue, EncodersAcceptEveryCombinationOfChoices)
             for (const QString& rate : SplitChoiceList(p.SampleRates, true))
                 for (const QString& channels : SplitChoiceList(p.Channels, true))
                     for (const QString& bitRate : SplitChoiceList(p.AudioBitRates, true))
-                        EXPECT_GE(openEncoder(codec, rate.toInt(), channels.toInt(), bitRate.toInt()), 0)
+                        EXPECT_GE(
+                            openEncoder(codec, rate.toInt(), channels.toInt(), bitRate.toInt()), 0)
                             << p.Title.toStdString() << ": " << rate.toStdString() << " Hz, "
                             << channels.toStdString() << " channels, " << bitRate.toStdString()
                             << " bit/s";

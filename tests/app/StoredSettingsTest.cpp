@@ -44,7 +44,7 @@ protected:
     TempDir folders;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(StoredSettingsTest, RoundTripOfEveryValue)
 {

@@ -1,6 +1,6 @@
+#include "gui/MainForm.h"
 #include "app/Decryptor.h"
 #include "app/Folders.h"
-#include "gui/MainForm.h"
 #include "gui/SettingComboBox.h"
 #include "support/TestSupport.h"
 
@@ -9,8 +9,8 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
 #include <QToolButton>
@@ -65,7 +65,7 @@ protected:
     ScratchHome home;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(MainFormTest, StartupFillsTheWindowFromCatalogueFoldersAndStore)
 {
@@ -140,7 +140,7 @@ TEST_F(MainFormTest, BrokenCatalogueSkipsTheRestOfTheStartup)
 {
     struct Case {
         const char* name;
-        const char* plain;  // nullptr: no catalogue file at all
+        const char* plain; // nullptr: no catalogue file at all
         bool loadFails;
     } cases[] = {
         { "missing", nullptr, true },
