@@ -35,6 +35,7 @@ TCustomEncoder::~TCustomEncoder()
     OnProgress = nullptr;
     OnTerminate = nullptr;
     OnBeforeFindStreamInfo = nullptr;
+    OnAudioHook = nullptr;
     Stop(true);
     FFFmpegList.Clear();
     ReapDeliveries(true);
@@ -63,6 +64,18 @@ void TCustomEncoder::CopyTimeouts(TFFmpeg& AJob) const
 {
     AJob.FReadTimeout = ReadTimeout();
     AJob.FWriteTimeout = WriteTimeout();
+}
+
+void TCustomEncoder::ConnectAudioHook(TFFmpeg& AJob)
+{
+    AJob.FOnAudioHook = [this](TCustomFFmpeg* ASender, const uint8_t* AData, AVSampleFormat AFormat,
+                            int AChannels, int ASampleRate, int ASize, int64_t APts) {
+        if (!OnAudioHook)
+            return;
+        std::lock_guard guard(FAudioHookLock);
+        OnAudioHook(this, GetTaskIndex(static_cast<TFFmpeg*>(ASender)), APts, AData, ASize,
+            ASampleRate, AChannels, AFormat);
+    };
 }
 
 int TCustomEncoder::AddTask(const std::string& AFileName, const TInputOptions* AOptions)
@@ -137,6 +150,8 @@ int TCustomEncoder::SetOutput(int ATaskIndex, const std::string& AFileName, cons
     CheckWorking("SetOutput");
     TFFmpeg* job = FFFmpegList.Item(ATaskIndex);
     job->HaltOnInvalidOption = FHaltOnInvalidOption;
+    if (AOptions && AOptions->AudioHook)
+        ConnectAudioHook(*job);
     CopyTimeouts(*job);
     const int ret = job->SetOutput(AFileName, AOptions ? *AOptions : TOutputOptions {});
     if (ret < 0)

@@ -87,6 +87,8 @@ public:
     TProgressEvent OnProgress;
     TTerminateEvent OnTerminate;
     TBeforeFindStreamInfoRelay OnBeforeFindStreamInfo;
+    // Raised on the worker, for jobs whose output options ask for it (-AudioHook).
+    TAudioHookEvent OnAudioHook;
 
 protected:
     virtual void DoProgress(TFFmpeg* AJob, const TProgressValues& AValues);
@@ -96,6 +98,7 @@ private:
     void CheckWorking(const char* AWord) const;
     std::unique_ptr<TFFmpeg> NewJob();
     void CopyTimeouts(TFFmpeg& AJob) const;
+    void ConnectAudioHook(TFFmpeg& AJob);
     int OpenFirstInput(TFFmpeg& AJob, const std::string& AFileName, const TInputOptions* AOptions);
     void StartNextTask();
     void FinalTermination();
@@ -116,6 +119,7 @@ private:
     TTerminateInfo FTerminateInfo;      // under FTerminateLock
     std::mutex FProgressLock;
     std::mutex FFindStreamLock;
+    std::mutex FAudioHookLock;
     // Recursive: a job's end starts the next job while it is held, and a handler run
     // directly from it may call back into the encoder.
     std::recursive_mutex FTerminateLock;

@@ -278,4 +278,23 @@ TEST_F(EncoderTest, EventsReachTheUiThreadWhileItWaits)
         EXPECT_EQ(id, std::this_thread::get_id());
 }
 
+TEST_F(EncoderTest, TheAudioHookSeesTheDecodedFramesOfJobsThatAskForIt)
+{
+    AddJobs(1);
+    ASSERT_EQ(FEncoder.AddTask((Shared() / "short.wav").string()), 1);
+    ASSERT_GE(FEncoder.SetOutput(1, Output(1).string(), "-AudioHook"), 0) << FEncoder.LastErrMsg();
+    std::atomic<int64_t> bytes { 0 };
+    std::atomic<int> otherTasks { 0 };
+    FEncoder.OnAudioHook = [&](TCustomEncoder*, int ATaskIndex, int64_t, const uint8_t*, int ASize,
+                               int ASampleRate, int AChannels, AVSampleFormat) {
+        if (ATaskIndex != 1 || ASampleRate != 44100 || AChannels != 2)
+            ++otherTasks;
+        bytes += ASize;
+    };
+    FEncoder.Start(0);
+    EXPECT_EQ(otherTasks, 0);
+    // One second of 32-bit stereo (the format sox wrote).
+    EXPECT_EQ(bytes, 44100 * 2 * 4);
+}
+
 }  // namespace
