@@ -229,6 +229,9 @@ int runBatch(const CommandArgs& args)
     }
     std::error_code ec;
     fs::create_directories(batch.outdir, ec);
+    // From here on Ctrl+C stops the work instead of killing the process, so that no
+    // half-written file is left behind.
+    std::signal(SIGINT, onInterrupt);
 
     // Jobs that cannot be built are reported at once; the others run.
     std::vector<std::string> files;
@@ -236,6 +239,8 @@ int runBatch(const CommandArgs& args)
     std::set<fs::path> taken;
     int refused = 0;
     for (const std::string& file : batch.files) {
+        if (interrupted)
+            break;
         const fs::path out = outputFor(file, batch, taken);
         int task = encoder.AddTask(file, batch.inputOptions);
         if (task >= 0 && encoder.SetOutput(task, out.string(), batch.outputOptions) < 0) {
@@ -257,9 +262,8 @@ int runBatch(const CommandArgs& args)
     encoder.OnProgress = [&](TCustomEncoder*, const TProgressInfo* info) { report.progress(*info); };
     encoder.OnTerminate = [&](TCustomEncoder*, const TTerminateInfo& info) { report.terminate(info); };
 
-    std::signal(SIGINT, onInterrupt);
-    bool stopped = false;
-    if (!files.empty()) {
+    bool stopped = interrupted;
+    if (!files.empty() && !stopped) {
         encoder.Start(batch.jobs);
         if (!report.waitEnd()) {
             stopped = true;
