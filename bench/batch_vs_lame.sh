@@ -5,31 +5,13 @@
 # times faster than -j 1, and within a few per cent of lame two at a time).
 #   bench/batch_vs_lame.sh [BUILD_DIR]    (default: build)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-cli="$(realpath "${1:-build}")/bin/quaverly-cli"
-[ -x "$cli" ] || { echo "no $cli: build quaverly-cli first" >&2; exit 2; }
-runs="${BENCH_RUNS:-3}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/common.sh" "$@"
 
 for i in 1 2 3 4 5 6 7 8; do
   sox -n -r 44100 -c 2 -b 16 "$work/in$i.wav" synth 75 pinknoise vol 0.5
 done
 inputs=("$work"/in*.wav)
 
-# Best wall-clock seconds of $runs runs of a command.
-best() {
-  local best="" t
-  for _ in $(seq "$runs"); do
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s.%N)
-    t=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
-    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
-  done
-  echo "$best"
-}
 
 batch() {
   rm -rf "$work/out"

@@ -1,6 +1,7 @@
 #include "MediaCheck.h"
 #include "engine/FFEncoder.h"
 #include "media/MainThreadDispatcher.h"
+#include "media/UiThreadStandIn.h"
 #include "media/ManualResetEvent.h"
 #include "support/TestSupport.h"
 
@@ -243,16 +244,7 @@ TEST_F(EncoderTest, BuildingFailuresReportAndKeepTheList)
 // on that thread keeps serving the workers that wait for it.
 TEST_F(EncoderTest, EventsReachTheUiThreadWhileItWaits)
 {
-    class TStandIn : public TMainThreadDispatcher {
-    public:
-        TStandIn() { InstallMainThreadDispatcher(this); }
-        ~TStandIn() override { InstallMainThreadDispatcher(nullptr); }
-        bool IsMainThread() const override { return std::this_thread::get_id() == FThread; }
-        void Post() override { }
-
-    private:
-        const std::thread::id FThread = std::this_thread::get_id();
-    } standIn;
+    UiThreadStandIn standIn;
 
     AddJobs(3, "long.wav", ".mp3");
     FEncoder.SetProgressInterval(100);
