@@ -2,7 +2,6 @@
 
 #include "engine/CustomEncoder.h"
 
-#include "engine/DoTerminateThread.h"
 #include "media/FFLoader.h"
 #include "media/FormatText.h"
 

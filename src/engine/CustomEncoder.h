@@ -8,6 +8,7 @@
 // their event's lock.
 
 #include "engine/EncoderTypes.h"
+#include "engine/DoTerminateThread.h"
 #include "engine/FFmpegList.h"
 #include "media/FFBaseComponent.h"
 #include "media/FFDecoder.h"
@@ -18,8 +19,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-class TDoTerminateThread;
 
 class TCustomEncoder : public TFFBaseComponent {
 public:
@@ -105,7 +104,7 @@ private:
     void StopJob(TFFmpeg& AJob, bool AWaitForStop);
     // Runs an event handler on the UI thread when asked to, waiting for it.
     void RaiseEvent(const std::function<void()>& ACall) const;
-    void DeliverTerminate(const TTerminateInfo& AInfo, bool AWaitFirst);
+    void DeliverTerminate(const TTerminateInfo& AInfo);
     void ReapDeliveries(bool AAll);
 
     std::string FLastErrMsg;
@@ -126,10 +125,9 @@ private:
     // The job whose progress handler runs now; stopping it must not wait for it.
     std::atomic<const TFFmpeg*> FReporting { nullptr };
 
-    // Per-job termination events still being delivered; the final event waits until
-    // there are none. A count rather than one flag, so that two jobs ending together
-    // cannot let the final event overtake the later of them.
-    std::atomic<int> FDeliveriesPending { 0 };
+    // Termination events are delivered in the order the jobs ended; the final event
+    // thereby follows the last per-job one.
+    TDeliveryOrder FDeliveryOrder;
     std::mutex FDeliveriesLock;  // guards FDeliveries
     std::vector<std::unique_ptr<TDoTerminateThread>> FDeliveries;
 

@@ -2,7 +2,6 @@
 
 #include "engine/CustomEncoder.h"
 
-#include "engine/DoTerminateThread.h"
 #include "media/MainThreadDispatcher.h"
 
 #include <algorithm>
@@ -46,14 +45,18 @@ void TCustomEncoder::StartNextTask()
     TConvertThread* thread = job->StartConvert(FThreadMode, FThreadPriority);
     if (!thread)
         return;
-    // A job started while the run is paused starts paused.
-    if (FPaused)
-        job->Pause();
+    {
+        // A job started while the run is paused starts paused.
+        std::lock_guard guard(FTerminateLock);
+        if (FPaused)
+            job->Pause();
+    }
     thread->Run();
 }
 
 void TCustomEncoder::Pause()
 {
+    std::lock_guard guard(FTerminateLock);
     if (!FWorking || FPaused)
         return;
     FPaused = true;
@@ -62,6 +65,7 @@ void TCustomEncoder::Pause()
 
 void TCustomEncoder::Resume()
 {
+    std::lock_guard guard(FTerminateLock);
     if (!FWorking || !FPaused)
         return;
     FPaused = false;
@@ -125,7 +129,7 @@ void TCustomEncoder::DoTerminate(TFFmpeg* AJob)
         FTerminateInfo
             = { GetTaskIndex(AJob), AJob->Finished(), AJob->FatalException(), AJob->FatalMessage() };
         if (FThreadMode || !FWorking)
-            DeliverTerminate(FTerminateInfo, false);
+            DeliverTerminate(FTerminateInfo);
         else
             RaiseEvent([this] { OnTerminate(this, FTerminateInfo); });
     }
@@ -145,17 +149,15 @@ void TCustomEncoder::FinalTermination()
         return;
     FTerminateInfo = { -1, true, false, {} };
     if (FThreadMode || !FWorking)
-        DeliverTerminate(FTerminateInfo, true);
+        DeliverTerminate(FTerminateInfo);
     else
         RaiseEvent([this] { OnTerminate(this, FTerminateInfo); });
 }
 
-void TCustomEncoder::DeliverTerminate(const TTerminateInfo& AInfo, bool AWaitFirst)
+void TCustomEncoder::DeliverTerminate(const TTerminateInfo& AInfo)
 {
-    if (!AWaitFirst)
-        ++FDeliveriesPending;
     auto thread = std::make_unique<TDoTerminateThread>(
-        OnTerminate, this, AInfo, FDeliveriesPending, AWaitFirst, FTriggerEventInMainThread);
+        OnTerminate, this, AInfo, FDeliveryOrder, FTriggerEventInMainThread);
     std::lock_guard guard(FDeliveriesLock);
     FDeliveries.push_back(std::move(thread));
 }

@@ -3,16 +3,34 @@
 #include "media/FFLogger.h"
 #include "media/MainThreadDispatcher.h"
 
-#include <chrono>
 #include <exception>
 
+int TDeliveryOrder::Take()
+{
+    std::lock_guard guard(FLock);
+    return FNext++;
+}
+
+void TDeliveryOrder::WaitTurn(int ATurn)
+{
+    std::unique_lock lock(FLock);
+    FChanged.wait(lock, [&] { return FCurrent == ATurn; });
+}
+
+void TDeliveryOrder::Done()
+{
+    std::lock_guard guard(FLock);
+    ++FCurrent;
+    FChanged.notify_all();
+}
+
 TDoTerminateThread::TDoTerminateThread(TTerminateEvent AHandler, TCustomEncoder* ASender,
-    TTerminateInfo AInfo, std::atomic<int>& APending, bool AWaitFirst, bool AInMainThread)
+    TTerminateInfo AInfo, TDeliveryOrder& AOrder, bool AInMainThread)
     : FHandler(std::move(AHandler))
     , FSender(ASender)
     , FInfo(std::move(AInfo))
-    , FPending(APending)
-    , FWaitFirst(AWaitFirst)
+    , FOrder(AOrder)
+    , FTurn(AOrder.Take())
     , FInMainThread(AInMainThread)
     , FThread([this] { Execute(); })
 {
@@ -26,9 +44,7 @@ TDoTerminateThread::~TDoTerminateThread()
 
 void TDoTerminateThread::Execute()
 {
-    if (FWaitFirst)
-        while (FPending > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    FOrder.WaitTurn(FTurn);
     try {
         if (FHandler) {
             if (FInMainThread)
@@ -39,7 +55,7 @@ void TDoTerminateThread::Execute()
     } catch (const std::exception& e) {
         GetLogger().Log(FSender, llError, e.what());
     }
-    if (!FWaitFirst)
-        --FPending;
+    // Even after a failing handler, or the next delivery would wait forever.
+    FOrder.Done();
     FDone.Set();
 }
