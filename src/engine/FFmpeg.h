@@ -53,7 +53,11 @@ public:
     bool FatalException() const { return FFatalException; }
     const std::string& FatalMessage() const { return FFatalMessage; }
     bool HasWorker() const { return FThread != nullptr; }
-    bool OnWorker() const { return FWorker && FWorker->IsCurrent(); }
+    bool OnWorker() const
+    {
+        const TConvertThread* thread = FThread;
+        return thread && thread->IsCurrent();
+    }
     const std::vector<TInputOptions>& InputOptions() const { return FInputOptions; }
     const std::vector<TOutputOptions>& OutputOptions() const { return FOutputOptions; }
     // The decoder attached to an opened input, nullptr for none.
@@ -84,7 +88,7 @@ private:
     std::atomic<bool> FTerminated { false };
     std::atomic<bool> FFatalException { false };
     std::string FFatalMessage;  // written by the body's thread before termination
-    std::unique_ptr<TConvertThread> FWorker;
+    std::unique_ptr<TConvertThread> FWorker;  // set by the starting thread, joined at the end
     std::atomic<TConvertThread*> FThread { nullptr };  // the worker while it runs the job
     TManualResetEvent FStopEvent { true };
 };
