@@ -61,7 +61,7 @@ int TFFmpeg::SetOutput(const std::string& AFileName, const TOutputOptions& AOpti
         StoreOptions(FOutputOptions, index, AOptions, AFileName);
         ParseOptions(AOptions.Options, AOptions.Presets);
         ret = OpenOutputFile(AFileName, AOptions.Join);
-        if (ret >= 0 && AOptions.Join)
+        if (ret >= 0 && FJoinMode)
             return PrepareJoin();
     } catch (const std::exception& e) {
         FLastErrMsg = e.what();
