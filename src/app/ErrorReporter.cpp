@@ -7,9 +7,8 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QThread>
 
-#include <memory>
+#include <thread>
 
 namespace {
 
@@ -20,12 +19,13 @@ void RunOffThisThread(const std::function<void()>& ACall)
         ACall();
         return;
     }
-    std::unique_ptr<QThread> worker(QThread::create(ACall));
     QEventLoop loop;
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
+    std::thread worker([&] {
+        ACall();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
     loop.exec();
-    worker->wait();
+    worker.join();
 }
 
 } // namespace

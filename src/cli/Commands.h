@@ -8,4 +8,5 @@
 using CommandArgs = std::vector<std::string>;
 
 int runProbe(const CommandArgs& args);
+int runTags(const CommandArgs& args);
 int runBatch(const CommandArgs& args);

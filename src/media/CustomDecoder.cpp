@@ -3,6 +3,7 @@
 #include "media/ErrorText.h"
 #include "media/FFLoader.h"
 #include "media/FormatText.h"
+#include "media/LibAVPtr.h"
 #include "media/MainThreadDispatcher.h"
 #include "media/ToLibraryPath.h"
 
@@ -13,6 +14,7 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 
@@ -135,6 +137,7 @@ bool TCustomDecoder::LoadFile(const std::string& AFileName, const std::string& A
         CloseFile();
         return false;
     }
+    MeasureGuessedDuration(AFileName);
     if (FFileHandle->pb) {
         FFileHandle->pb->eof_reached = 0;
         FFileHandle->pb->error = 0;
@@ -167,6 +170,45 @@ bool TCustomDecoder::FindStreamInfo(const std::string& AFileName)
         return false;
     }
     return true;
+}
+
+// A duration the library only guessed from the bit rate (a VBR MP3 without a Xing
+// header, raw AAC) can be off by many seconds. Reading the packet headers once, on a
+// second handle so that the input stays where it is, gives it exactly.
+void TCustomDecoder::MeasureGuessedDuration(const std::string& AFileName)
+{
+    if (FFileHandle->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE || !FFileHandle->pb
+        || !(FFileHandle->pb->seekable & AVIO_SEEKABLE_NORMAL))
+        return;
+    FormatContextPtr scan(avformat_alloc_context());
+    if (!scan)
+        return;
+    scan->interrupt_callback = { InterruptCallback, this };
+    FLastRead = av_gettime();
+    AVFormatContext* opened = scan.release();
+    if (avformat_open_input(&opened, ToLibraryPath(AFileName).c_str(), FFileHandle->iformat, nullptr) < 0)
+        return;
+    scan.reset(opened);
+    PacketPtr packet(av_packet_alloc());
+    const unsigned count = std::min(scan->nb_streams, FFileHandle->nb_streams);
+    std::vector<int64_t> ends(count, AV_NOPTS_VALUE);
+    while (packet && (FLastRead = av_gettime(), av_read_frame(scan.get(), packet.get())) >= 0) {
+        const unsigned index = static_cast<unsigned>(packet->stream_index);
+        if (index < count && packet->pts != AV_NOPTS_VALUE)
+            ends[index] = std::max(ends[index], packet->pts + packet->duration);
+        av_packet_unref(packet.get());
+    }
+    int64_t end = AV_NOPTS_VALUE;
+    for (unsigned i = 0; i < count; ++i) {
+        if (ends[i] == AV_NOPTS_VALUE)
+            continue;
+        AVStream* st = FFileHandle->streams[i];
+        const int64_t streamEnd = av_rescale_q(ends[i], scan->streams[i]->time_base, st->time_base);
+        st->duration = streamEnd - (st->start_time != AV_NOPTS_VALUE ? st->start_time : 0);
+        end = std::max(end, av_rescale_q(streamEnd, st->time_base, AV_TIME_BASE_Q));
+    }
+    if (end != AV_NOPTS_VALUE)
+        FFileHandle->duration = end - (FFileHandle->start_time != AV_NOPTS_VALUE ? FFileHandle->start_time : 0);
 }
 
 void TCustomDecoder::CloseFile()

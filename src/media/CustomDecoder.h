@@ -99,6 +99,7 @@ protected:
 private:
     static int InterruptCallback(void* AOpaque);
     bool FindStreamInfo(const std::string& AFileName);
+    void MeasureGuessedDuration(const std::string& AFileName);
     void FireBeforeFindStreamInfo();
     void DoFileLoaded();
     std::string StreamLine(int AIndex) const;

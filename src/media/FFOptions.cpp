@@ -18,6 +18,14 @@ const AVOption* FindOption(const AVClass* cls, const std::string& name, int flag
     return cls ? av_opt_find(&cls, name.c_str(), nullptr, flags, search) : nullptr;
 }
 
+// The class's own options first: the library walks every child class (each codec,
+// each format) before them, and most names used are the class's own.
+const AVOption* FindOptionOrInChildren(const AVClass* cls, const std::string& name)
+{
+    const AVOption* option = FindOption(cls, name, 0, SearchClass);
+    return option ? option : FindOption(cls, name, 0, SearchChildren);
+}
+
 // Flags-type options add up ("+a" then "+b"); any other kind is replaced.
 int AppendFlagsOf(const AVOption* option)
 {
@@ -64,17 +72,17 @@ int64_t TFFOptions::SwsFlags() const
 int TFFOptions::opt_default(const std::string& opt, const std::string& arg)
 {
     const std::string base = opt.substr(0, std::min<size_t>(opt.find(':'), 127));
-    const AVOption* codecOption = FindOption(avcodec_get_class(), base, 0, SearchChildren);
+    const AVOption* codecOption = FindOptionOrInChildren(avcodec_get_class(), base);
     if (!codecOption && !base.empty() && (base[0] == 'a' || base[0] == 's' || base[0] == 'v'))
         codecOption = FindOption(avcodec_get_class(), base.substr(1), 0, SearchClass);
     if (codecOption)
         FCodecOpts.Set(opt, arg, AppendFlagsOf(codecOption));
 
-    const AVOption* formatOption = FindOption(avformat_get_class(), opt, 0, SearchChildren);
+    const AVOption* formatOption = FindOptionOrInChildren(avformat_get_class(), opt);
     if (formatOption)
         FFormatOpts.Set(opt, arg, AppendFlagsOf(formatOption));
 
-    const AVOption* scalerOption = FindOption(sws_get_class(), opt, 0, SearchChildren);
+    const AVOption* scalerOption = FindOptionOrInChildren(sws_get_class(), opt);
     if (scalerOption) {
         int result
             = FScaler ? av_opt_set(FScaler.get(), opt.c_str(), arg.c_str(), 0) : AVERROR(ENOMEM);

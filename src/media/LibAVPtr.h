@@ -6,6 +6,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 #include <libswresample/swresample.h>
 }
@@ -13,12 +14,15 @@ extern "C" {
 
 
 struct LibAVDeleter {
+    void operator()(AVFormatContext* p) const { avformat_close_input(&p); }
     void operator()(AVCodecContext* p) const { avcodec_free_context(&p); }
     void operator()(AVFrame* p) const { av_frame_free(&p); }
     void operator()(AVPacket* p) const { av_packet_free(&p); }
     void operator()(SwrContext* p) const { swr_free(&p); }
 };
 
+// An opened input; avformat_close_input also frees a context that was never opened.
+using FormatContextPtr = std::unique_ptr<AVFormatContext, LibAVDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, LibAVDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, LibAVDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, LibAVDeleter>;

@@ -1,9 +1,8 @@
-#include "LocalSmtpServer.h"
+#include "ReportFixtures.h"
 
 #include "app/ErrorReporter.h"
 #include "app/MailSettings.h"
 #include "app/ReportTexts.h"
-#include "app/UrlOpener.h"
 
 #include <QJsonArray>
 #include <QSettings>
@@ -12,26 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Records the URLs that would have gone to the desktop.
-class RecordedUrls {
-public:
-    RecordedUrls()
-    {
-        m_previous = SetUrlOpener([this](const QUrl& url) {
-            urls.push_back(url);
-            return true;
-        });
-    }
-    ~RecordedUrls() { SetUrlOpener(m_previous); }
-    RecordedUrls(const RecordedUrls&) = delete;
-    RecordedUrls& operator=(const RecordedUrls&) = delete;
-
-    std::vector<QUrl> urls;
-
-private:
-    TUrlOpener m_previous;
-};
 
 TMailSettings settingsFor(int port)
 {
@@ -59,7 +38,6 @@ QString receivedBody(const QJsonObject& message)
 
 TEST(ErrorReporter, ReportsArriveWholeAndLaterOnesCarryEarlierSections)
 {
-    ensureCoreApplication();
     LocalSmtpServer server;
     RecordedUrls desktop;
     const TMailSettings settings = settingsFor(server.port());
@@ -100,7 +78,6 @@ TEST(ErrorReporter, ReportsArriveWholeAndLaterOnesCarryEarlierSections)
 
 TEST(ErrorReporter, StartTlsIsUsedWhenOfferedAndAnUntrustedServerGetsNoCredentials)
 {
-    ensureCoreApplication();
     LocalSmtpServer server(true);
     RecordedUrls desktop;
     TMailSettings settings = settingsFor(server.port());
@@ -125,7 +102,6 @@ TEST(ErrorReporter, StartTlsIsUsedWhenOfferedAndAnUntrustedServerGetsNoCredentia
 
 TEST(ErrorReporter, UnreachableServerOpensThePercentEncodedMailtoInstead)
 {
-    ensureCoreApplication();
     RecordedUrls desktop;
     const QString message = QStringLiteral("Error open file: a&b=c #1 50%\nline two «ü» + end");
     struct Case {

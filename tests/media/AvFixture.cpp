@@ -8,7 +8,7 @@ AvFixture::AvFixture()
     const std::string pipeline = "matroskamux name=m ! filesink location=" + path
         + " videotestsrc num-buffers=10 ! video/x-raw,width=64,height=48,framerate=10/1 ! jpegenc "
           "! m."
-          " audiotestsrc num-buffers=10 ! audioconvert ! vorbisenc ! m."
+          " audiotestsrc num-buffers=10 ! audioconvert ! audio/x-raw,channels=2 ! vorbisenc ! m."
           " audiotestsrc num-buffers=10 ! audioconvert ! flacenc ! m.";
     std::vector<std::string> argv { "gst-launch-1.0", "-q" };
     for (size_t start = 0; start < pipeline.size();) {

@@ -1,12 +1,14 @@
 #pragma once
-// A small file with one video and two audio streams, made by GStreamer, opened
-// with its streams probed.
+// A small file with one video, one stereo and one mono audio stream, made by
+// GStreamer and opened with its streams probed.
 
 extern "C" {
 #include <libavformat/avformat.h>
 }
 
 #include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -25,4 +27,16 @@ private:
     };
     testsupport::TempDir FDir;
     std::unique_ptr<AVFormatContext, Close> FFile;
+};
+
+// A test suite whose tests share one AvFixture, made once.
+class AvFixtureSuite : public testing::Test {
+protected:
+    static void SetUpTestSuite() { input = new AvFixture(); }
+    static void TearDownTestSuite()
+    {
+        delete input;
+        input = nullptr;
+    }
+    static inline AvFixture* input = nullptr;
 };

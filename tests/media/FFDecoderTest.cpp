@@ -1,3 +1,4 @@
+#include "AvFixture.h"
 #include "media/AuException.h"
 #include "media/FFDecoder.h"
 #include "media/FFLogger.h"
@@ -60,7 +61,7 @@ class FFDecoderTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(decoder.LoadAVLib({})) << decoder.LastErrMsg(); }
 
-    // A three-second tone as a 16-bit WAV, and the same encoded by `tool`.
+    // A three-second tone as a 16-bit WAV, and the same encoded by an independent encoder.
     std::filesystem::path wav(int rate = 44100, int channels = 2, const std::string& name = "tone.wav")
     {
         const auto file = dir / name;
@@ -70,16 +71,9 @@ protected:
 
     std::filesystem::path encode(const std::string& ext)
     {
-        const std::string source = wav().string();
-        const std::string out = (dir / ("tone." + ext)).string();
-        if (ext == "flac")
-            run({ "flac", "-s", "-f", "-T", "TITLE=Morning tone", "-T", "ALBUM=Tests", source, "-o", out });
-        else if (ext == "mp3")
-            run({ "lame", "--quiet", "-b", "128", source, out });
-        else if (ext == "ogg")
-            run({ "oggenc", "-Q", source, "-o", out });
-        else if (ext == "opus")
-            run({ "opusenc", "--quiet", source, out });
+        const auto out = dir / ("tone." + ext);
+        const std::vector<std::string> tags { "-T", "TITLE=Morning tone", "-T", "ALBUM=Tests" };
+        testsupport::encodeAudio(wav(), out, ext == "flac" ? tags : std::vector<std::string> {});
         return out;
     }
 
@@ -282,6 +276,51 @@ TEST_F(FFDecoderTest, TruncatedAndMislabelledFilesAreReadAsFarAsTheyGo)
     EXPECT_EQ(decodeAll(decoder).size(), size_t(3 * 44100 * frameBytes));
 }
 
+// Damaged copies of real files: cut short, mislabelled, overwritten in the middle,
+// and headers that claim far more than the file holds.
+TEST_F(FFDecoderTest, DamagedFilesNeverCrashOrHang)
+{
+    std::vector<std::pair<std::string, std::string>> damaged;
+    for (const std::string ext : { "wav", "flac", "mp3", "ogg", "opus", "m4a" }) {
+        const std::string bytes = testsupport::readFile(ext == "wav" ? wav() : encode(ext));
+        damaged.emplace_back("head." + ext, bytes.substr(0, 100));
+        damaged.emplace_back("third." + ext, bytes.substr(0, bytes.size() / 3));
+        damaged.emplace_back("almost." + ext, bytes.substr(0, bytes.size() - 7));
+        damaged.emplace_back("renamed." + ext + (ext == "mp3" ? ".ogg" : ".mp3"), bytes);
+        std::string scribbled = bytes;
+        uint32_t seed = 12345;
+        for (size_t i = scribbled.size() / 2; i < scribbled.size() / 2 + 2048 && i < scribbled.size(); ++i)
+            scribbled[i] = static_cast<char>((seed = seed * 1103515245 + 12345) >> 16);
+        damaged.emplace_back("scribbled." + ext, scribbled);
+        if (ext == "wav") {
+            std::string lying = bytes;
+            const uint32_t huge = 0x7ffffff0;
+            std::memcpy(&lying[4], &huge, 4);
+            std::memcpy(&lying[lying.find("data") + 4], &huge, 4);
+            damaged.emplace_back("lying.wav", lying);
+        } else if (ext == "flac") {
+            std::string lying = bytes;
+            lying[8 + 13] = static_cast<char>(lying[8 + 13] | 0x0f); // total samples in STREAMINFO
+            std::memset(&lying[8 + 14], 0xff, 4);
+            damaged.emplace_back("lying.flac", lying);
+        }
+    }
+    for (const auto& [name, bytes] : damaged) {
+        SCOPED_TRACE(name);
+        const auto file = dir / name;
+        testsupport::writeFile(file, bytes);
+        if (!decoder.LoadFile(file)) {
+            EXPECT_FALSE(decoder.LastErrMsg().empty());
+            continue;
+        }
+        decoder.FileInfoText();
+        decoder.GetAudioStreamInfo(-1);
+        // Never more than the three seconds the file held, even when a header says more.
+        EXPECT_LT(double(decodeAll(decoder).size()) / (44100 * frameBytes), 3.2);
+        EXPECT_EQ(decoder.ReadAudio(nullptr, 4), -1);
+    }
+}
+
 TEST_F(FFDecoderTest, OpensNamesWithSpacesAndNonAsciiCharacters)
 {
     const auto file = dir / "Café – ночь 夜 tone.flac";
@@ -375,6 +414,23 @@ TEST_F(FFDecoderTest, NothingOpensWithoutTheLibraries)
     EXPECT_EQ(decoder.LastErrMsg(), "libav not loaded.");
     ASSERT_TRUE(decoder.LoadAVLib({}));
     EXPECT_TRUE(decoder.LoadFile(file));
+}
+
+TEST_F(FFDecoderTest, CountsStreamsOfEachKindInAFileWithVideoAndTwoSoundtracks)
+{
+    AvFixture fixture;
+    decoder.SetFileHandle(fixture.file());
+    const int video = fixture.indexOf(AVMEDIA_TYPE_VIDEO);
+    EXPECT_EQ(decoder.StreamCount(), 3);
+    EXPECT_EQ(decoder.VideoStreamCount(), 1);
+    EXPECT_EQ(decoder.AudioStreamCount(), 2);
+    EXPECT_EQ(decoder.FirstVideoStreamIndex(), video);
+    EXPECT_EQ(decoder.FirstAudioStreamIndex(), fixture.indexOf(AVMEDIA_TYPE_AUDIO));
+    EXPECT_EQ(decoder.GetAudioStreamInfo(video).Channels, -1);
+    EXPECT_EQ(decoder.LastErrMsg(), FormatText("stream #%d is not audio stream.", video));
+    EXPECT_EQ(decoder.GetVideoStreamInfo(-1).Width, 64);
+    EXPECT_NE(decoder.FileInfoText().find(FormatText("  Stream #%d(eng), 1/1000: Video: mjpeg", video)), std::string::npos)
+        << decoder.FileInfoText();
 }
 
 TEST_F(FFDecoderTest, OptionsApplyToTheNextLoadOnly)

@@ -8,21 +8,11 @@
 
 namespace {
 
-class StreamSpecifierTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { fixture = new AvFixture(); }
-    static void TearDownTestSuite()
-    {
-        delete fixture;
-        fixture = nullptr;
-    }
-    static AvFixture* fixture;
-};
-AvFixture* StreamSpecifierTest::fixture = nullptr;
+using StreamSpecifierTest = AvFixtureSuite;
 
 TEST_F(StreamSpecifierTest, MatchesStreamsByIndexTypeAndProgram)
 {
-    const AvFixture& f = *fixture;
+    const AvFixture& f = *input;
     const int video = f.indexOf(AVMEDIA_TYPE_VIDEO);
     const int audio0 = f.indexOf(AVMEDIA_TYPE_AUDIO, 0);
     const int audio1 = f.indexOf(AVMEDIA_TYPE_AUDIO, 1);
@@ -66,7 +56,7 @@ TEST_F(StreamSpecifierTest, MatchesStreamsByIndexTypeAndProgram)
 
 TEST_F(StreamSpecifierTest, LastMatchingOccurrenceWins)
 {
-    const AvFixture& f = *fixture;
+    const AvFixture& f = *input;
     const TSpecList rates {
         { "", 48000 },
         { "a:1", 22050 },
@@ -83,7 +73,7 @@ TEST_F(StreamSpecifierTest, LastMatchingOccurrenceWins)
 
 TEST_F(StreamSpecifierTest, InvalidSpecifierStopsTheLookup)
 {
-    const AvFixture& f = *fixture;
+    const AvFixture& f = *input;
     const TSpecList channels { { "a", 2 }, { "q", 1 } };
     try {
         MatchPerStream(channels, f.file(), f.stream(0), 0);

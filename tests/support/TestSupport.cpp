@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <fstream>
@@ -75,6 +76,50 @@ void makeTone(const fs::path& file, double seconds, int rate, int channels,
                                 "vol", "0.5" });
     std::string out;
     ASSERT_EQ(runProgram(argv, &out), 0) << out;
+}
+
+void runGstLaunch(const std::string& pipeline)
+{
+    std::vector<std::string> argv { "gst-launch-1.0", "-q" };
+    for (size_t start = 0; start < pipeline.size();) {
+        size_t end = std::min(pipeline.find(' ', start), pipeline.size());
+        argv.push_back(pipeline.substr(start, end - start));
+        start = end + 1;
+    }
+    std::string out;
+    ASSERT_EQ(runProgram(argv, &out), 0) << pipeline << "\n" << out;
+}
+
+void encodeAudio(const fs::path& wav, const fs::path& out, const std::vector<std::string>& extra)
+{
+    const std::string ext = out.extension().string();
+    const std::string source = "filesrc location=" + wav.string() + " ! wavparse ! audioconvert ! ";
+    const std::string sink = " ! filesink location=" + out.string();
+    std::vector<std::string> argv;
+    if (ext == ".flac")
+        argv = { "flac", "-s", "-f" };
+    else if (ext == ".mp3")
+        argv = { "lame", "--quiet" };
+    else if (ext == ".ogg")
+        argv = { "oggenc", "-Q" };
+    else if (ext == ".opus")
+        argv = { "opusenc", "--quiet" };
+    else if (ext == ".m4a")
+        return runGstLaunch(source + "avenc_aac ! mp4mux" + sink);
+    else if (ext == ".wma")
+        return runGstLaunch(source + "avenc_wmav2 ! avmux_asf" + sink);
+    else if (ext == ".mkv")
+        return runGstLaunch("matroskamux name=m" + sink + " videotestsrc num-buffers=25 ! "
+            "video/x-raw,width=64,height=48,framerate=10/1 ! jpegenc ! queue ! m. " + source
+            + "vorbisenc ! queue ! m.");
+    ASSERT_FALSE(argv.empty()) << "no encoder for " << out;
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    argv.push_back(wav.string());
+    if (ext == ".flac" || ext == ".ogg")
+        argv.push_back("-o");
+    argv.push_back(out.string());
+    std::string text;
+    ASSERT_EQ(runProgram(argv, &text), 0) << text;
 }
 
 void writeFile(const fs::path& file, const std::string& bytes)

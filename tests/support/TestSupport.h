@@ -33,6 +33,17 @@ int runProgram(const std::vector<std::string>& argv, std::string* output = nullp
 void makeTone(const std::filesystem::path& file, double seconds, int rate = 44100,
     int channels = 2, const std::vector<std::string>& extra = {});
 
+// Encodes a 16-bit WAV file with an independent encoder chosen by the extension of
+// `out`: flac, lame (mp3), oggenc (ogg), opusenc (opus), or GStreamer (m4a: AAC in
+// MP4; wma: WMA 2 in ASF; mkv: a test picture with the sound as Vorbis). `extra`
+// goes to the command-line encoders before the file names. Fails the test on error.
+void encodeAudio(const std::filesystem::path& wav, const std::filesystem::path& out,
+    const std::vector<std::string>& extra = {});
+
+// Runs gst-launch-1.0 with a pipeline whose elements and properties are separated
+// by single spaces (no quoting). Fails the test on error.
+void runGstLaunch(const std::string& pipeline);
+
 // Writes bytes to a file as they are.
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 std::string readFile(const std::filesystem::path& file);

@@ -1,10 +1,12 @@
 #pragma once
-// A real SMTP server on 127.0.0.1 for the report tests (aiosmtpd under the system's
-// Python), optionally offering STARTTLS with a certificate made for the test.
+// Fixtures of the error-report tests: a real SMTP server on 127.0.0.1 (aiosmtpd under
+// the system's Python), optionally offering STARTTLS with a certificate made for the
+// test; ports that refuse or never answer; and a recorder for the URLs handed to the
+// desktop.
 
+#include "app/UrlOpener.h"
 #include "support/TestSupport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -17,15 +19,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-// Qt's event loops need an application object; tests share one for the whole program.
-inline void ensureCoreApplication()
-{
-    static int argc = 1;
-    static char name[] = "test";
-    static char* argv[] = { name, nullptr };
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-}
+#include <vector>
 
 // A socket on 127.0.0.1 that listens but never answers: connections hang until the
 // client gives up. With `listen` false the port is free, so connections are refused.
@@ -118,4 +112,24 @@ private:
     QProcess m_process;
     QByteArray m_output;
     int m_port = 0;
+};
+
+// Records the URLs that would have gone to the desktop.
+class RecordedUrls {
+public:
+    RecordedUrls()
+    {
+        m_previous = SetUrlOpener([this](const QUrl& url) {
+            urls.push_back(url);
+            return true;
+        });
+    }
+    ~RecordedUrls() { SetUrlOpener(m_previous); }
+    RecordedUrls(const RecordedUrls&) = delete;
+    RecordedUrls& operator=(const RecordedUrls&) = delete;
+
+    std::vector<QUrl> urls;
+
+private:
+    TUrlOpener m_previous;
 };
