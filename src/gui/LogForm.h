@@ -3,9 +3,17 @@
 
 #include <QDialog>
 
+class QPlainTextEdit;
+class QPushButton;
+class TEventsLog;
+
 class TLogForm : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TLogForm(QWidget* parent = nullptr);
+    // Shows ALog, the program's events log unless told otherwise.
+    explicit TLogForm(QWidget* parent = nullptr, TEventsLog* ALog = nullptr);
+
+    QPlainTextEdit* mmoLog = nullptr;
+    QPushButton* spSkinButton4 = nullptr;
 };

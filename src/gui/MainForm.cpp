@@ -1,7 +1,9 @@
 // The main window's start-up, closing, reports and enabling rules.
 #include "gui/MainForm.h"
 
+#include "app/ActionHistory.h"
 #include "app/Catalogue.h"
+#include "app/EventsLog.h"
 #include "app/Folders.h"
 #include "app/OpenDialogFilter.h"
 #include "app/StoredSettings.h"
@@ -11,6 +13,7 @@
 #include "gui/Forms.h"
 #include "gui/LogForm.h"
 #include "gui/SettingComboBox.h"
+#include "media/FFLoader.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,6 +74,9 @@ void TMainForm::FormCreate()
     setWindowTitle(QStringLiteral("Quaverly"));
     dlgopen->setDirectory(QStandardPaths::writableLocation(QStandardPaths::MusicLocation));
     State.ActionHistory = { QStringLiteral("FFLOGGER HISTORY:") };
+    FFLogger = std::make_unique<TFFLogger>();
+    FFLogger->SetOnLog([this](const void* sender, uint32_t thread, TLogLevel level,
+                           const std::string& text) { FFLoggerLog(sender, thread, level, text); });
 
     const int widths[] = { 140, 100, 100, 155, 55 };
     for (int column = 0; column < 5; ++column)
@@ -93,7 +99,29 @@ void TMainForm::FormCreate()
     State.TempFolder = PrepareTempFolder();
     ReadSettings();
     FillProfileBox();
-    // Loading the media libraries at start-up is wired here with the library loader.
+    LoadMediaLibraries(QStringLiteral("CLM_FFAVLibLoad"));
+}
+
+void TMainForm::FFLoggerLog(
+    const void*, uint32_t AThreadID, TLogLevel ALogLevel, const std::string& ALogMsg)
+{
+    State.ActionHistory.append(HistoryLine(AThreadID, ALogLevel, ALogMsg));
+}
+
+// Loads the libraries of the encoder (they serve decoders and players alike) from the
+// library folder; a failure is reported with the given mark and logged.
+bool TMainForm::LoadMediaLibraries(const QString& mark)
+{
+    TFFLoader& loader = FFLoader();
+    if (loader.Loaded(AllLibraries))
+        return true;
+    loader.SetLibraryPath(MediaLibraryFolder().toStdString());
+    if (loader.Load(AllLibraries))
+        return true;
+    const QString text = QString::fromStdString(loader.LastErrMsg());
+    Report(text, mark);
+    EventsLog().AddTimed(QStringLiteral("-> ") + text);
+    return false;
 }
 
 void TMainForm::LoadSkin()
@@ -243,8 +271,10 @@ void TMainForm::DisableButton(QToolButton* MyButton)
 
 bool TMainForm::PrepareMediaLibraries()
 {
-    // Loading the media libraries and SDL is wired here with the library loader and
-    // the preview player; a failure is reported and returns false before step 3.
+    if (!LoadMediaLibraries(QStringLiteral("CLM_FFLoadAVLib2")))
+        return false;
+    // Loading SDL is wired here with the preview player; a failure is reported and
+    // returns false before the list commands are enabled.
     panGettingStarted->hide();
     sgList->setFrameShape(QFrame::StyledPanel);
     sgList->show();

@@ -4,11 +4,13 @@
 // folders and the settings store; closing it saves the settings.
 
 #include "app/SharedState.h"
+#include "media/FFLogger.h"
 
 #include <QMainWindow>
 #include <QPixmap>
 
 #include <array>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -54,6 +56,10 @@ public:
     void ApplySettingBoxes();
 
     TSharedState State;
+    // The application's logger; every line it delivers goes into the action history.
+    std::unique_ptr<TFFLogger> FFLogger;
+    void FFLoggerLog(const void* Sender, uint32_t AThreadID, TLogLevel ALogLevel,
+        const std::string& ALogMsg);
     QString OpenDialogFilter;
     // Folder of the first file chosen in the open dialog since start; empty if none.
     QString ChosenDialogFolder;
@@ -173,6 +179,7 @@ private:
     void FormCreate();
     void FormClose();
     void Report(const QString& message, const QString& mark);
+    bool LoadMediaLibraries(const QString& mark);
 
     void BuildLayout();
     void BuildMenus();

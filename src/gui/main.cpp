@@ -1,3 +1,4 @@
+#include "app/QtMainThreadDispatcher.h"
 #include "gui/Forms.h"
 #include "gui/MainForm.h"
 #include "gui/SignalCloser.h"
@@ -11,6 +12,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Quaverly"));
     // Installed before any window so that an early signal still ends the program cleanly.
     TSignalCloser closer;
+    // Workers hand their events to this thread from here on.
+    TQtMainThreadDispatcher dispatcher;
     TForms forms;
     closer.SetWindow(forms.MainForm.get());
     forms.MainForm->show();

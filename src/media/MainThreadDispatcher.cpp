@@ -93,7 +93,7 @@ void ServeMainThreadCalls()
             error = std::current_exception();
         }
         std::lock_guard guard(Lock);
-        pending->Error = error;
+        pending->Error = std::move(error);
         pending->Done = true;
         CallDone.notify_all();
     }

@@ -49,7 +49,7 @@ TEST(QtMainThreadDispatcher, WorkerLinesReachOnLogInTheEventLoop)
         av_log(nullptr, AV_LOG_ERROR, "whole\n");
         logger.Log(nullptr, llWarning, "component %d", 2);
         linesSeenByWorker = lines.size(); // both handlers have run by now
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        RunInMainThread([&] { loop.quit(); });
     });
     loop.exec();
     worker.join();

@@ -138,7 +138,7 @@ TEST_F(ErrorReportTest, WindowStaysLiveAndSaysItIsSendingUntilTheFallbackOpens)
     EXPECT_TRUE(sawSending);
     ASSERT_EQ(desktop.urls.size(), 1u);
     EXPECT_EQ(desktop.urls[0].scheme(), QStringLiteral("mailto"));
-    EXPECT_EQ(history().last(), QStringLiteral("CODE LINE MARK: CLM_Shut"));
+    EXPECT_TRUE(history().contains(QStringLiteral("CODE LINE MARK: CLM_Shut")));
 }
 
 } // namespace
