@@ -20,6 +20,7 @@ struct Command {
 // Add a sub-command with one line here and its declaration in Commands.h.
 const Command commands[] = {
     { "probe", "describe media files: format, duration, bit rate, tags and streams", runProbe },
+    { "job", "convert one or more inputs into one output file", runJob },
     { "tags", "show or write the title, artist, album, genre, year and track of files", runTags },
     { "batch", "convert many files at once, several jobs at a time", runBatch },
 };

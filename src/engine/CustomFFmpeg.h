@@ -103,6 +103,7 @@ private:
     int SetupStreamCopy(TOutputStream& AOst);
     int InitBitstreamFilters(TOutputStream& AOst);
     int OpenEncoder(TOutputStream& AOst, std::string& AError);
+    int OpenWithLayoutFallback(TOutputStream& AOst);
     int OpenDecoder(TInputStream& AIst, std::string& AError);
     void LogStreamMapping();
 

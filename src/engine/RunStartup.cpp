@@ -236,7 +236,7 @@ int TCustomFFmpeg::OpenEncoder(TOutputStream& AOst, std::string& AError)
             KindName(type).c_str());
         return AVERROR(EINVAL);
     }
-    if (avcodec_open2(AOst.enc.get(), AOst.codec, AOst.opts.receive()) < 0) {
+    if (OpenWithLayoutFallback(AOst) < 0) {
         AError = FormatText(
             "Error while opening encoder for output stream #%d:%d (%s) - maybe incorrect "
             "parameters such as bit_rate, rate, width or height. Please check error log "
@@ -262,6 +262,49 @@ int TCustomFFmpeg::OpenEncoder(TOutputStream& AOst, std::string& AError)
         return ret;
     }
     return 0;
+}
+
+int TCustomFFmpeg::OpenWithLayoutFallback(TOutputStream& AOst)
+{
+    TAVDict opts = AOst.opts;
+    AVChannelLayout failed {};
+    av_channel_layout_copy(&failed, &AOst.enc->ch_layout);
+    int ret = avcodec_open2(AOst.enc.get(), AOst.codec, AOst.opts.receive());
+    if (ret >= 0 || AOst.codec->type != AVMEDIA_TYPE_AUDIO) {
+        av_channel_layout_uninit(&failed);
+        return ret;
+    }
+    // Some encoders accept only certain orders of a channel count without listing them
+    // (5.1 with back speakers rather than side ones, for example): try the standard
+    // layouts of that count on a fresh context.
+    void* iter = nullptr;
+    while (const AVChannelLayout* layout = av_channel_layout_standard(&iter)) {
+        if (layout->nb_channels != failed.nb_channels || !av_channel_layout_compare(layout, &failed))
+            continue;
+        const AVCodecContext* previous = AOst.enc.get();
+        TCodecContextPtr enc(avcodec_alloc_context3(AOst.codec));
+        if (!enc)
+            break;
+        enc->sample_rate = previous->sample_rate;
+        enc->time_base = { 1, previous->sample_rate };
+        enc->sample_fmt = previous->sample_fmt;
+        enc->flags = previous->flags;
+        enc->global_quality = previous->global_quality;
+        av_channel_layout_copy(&enc->ch_layout, layout);
+        AOst.enc = std::move(enc);
+        AOst.opts = opts;
+        if ((ret = avcodec_open2(AOst.enc.get(), AOst.codec, AOst.opts.receive())) >= 0) {
+            char from[64] = {};
+            char to[64] = {};
+            av_channel_layout_describe(&failed, from, sizeof from);
+            av_channel_layout_describe(layout, to, sizeof to);
+            GetLogger().Log(this, llWarning,
+                FormatText("Channel layout %s refused by %s, using %s", from, AOst.codec->name, to));
+            break;
+        }
+    }
+    av_channel_layout_uninit(&failed);
+    return ret;
 }
 
 int TCustomFFmpeg::OpenDecoder(TInputStream& AIst, std::string& AError)

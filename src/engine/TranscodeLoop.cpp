@@ -218,7 +218,7 @@ int TCustomFFmpeg::DecodePacket(TInputStream& AIst, const AVPacket* APkt)
 
 void TCustomFFmpeg::HandleAudioFrame(TInputStream& AIst, AVFrame* AFrame)
 {
-    if (AFrame->nb_samples < 1)
+    if (AFrame->nb_samples < 1 || AFrame->sample_rate < 1)
         Fatal(FormatText("the decoder \"%s\" return bad result.", AIst.avdec->name));
     int rate = AFrame->sample_rate;
     if (AFrame->best_effort_timestamp != AV_NOPTS_VALUE)

@@ -40,10 +40,10 @@ bool ApplyVolume(AVFrame* AFrame, int AVolume)
         uint8_t* data = AFrame->extended_data[p];
         switch (av_get_packed_sample_fmt(format)) {
         case AV_SAMPLE_FMT_U8:
-            ScaleIntegers<uint8_t, int>(data, count, AVolume, 128);
+            ScaleIntegers<uint8_t, int64_t>(data, count, AVolume, 128);
             break;
         case AV_SAMPLE_FMT_S16:
-            ScaleIntegers<int16_t, int>(data, count, AVolume, 0);
+            ScaleIntegers<int16_t, int64_t>(data, count, AVolume, 0);
             break;
         case AV_SAMPLE_FMT_S32:
             ScaleIntegers<int32_t, int64_t>(data, count, AVolume, 0);

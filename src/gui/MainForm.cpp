@@ -26,6 +26,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
@@ -92,6 +93,8 @@ void TMainForm::FormCreate()
         Report(QStringLiteral("Error loading profiles"), QStringLiteral("CLM_LoadProfiles"));
         return;
     }
+    // Sizes on screen and numbers in option strings use a point whatever the locale.
+    QLocale::setDefault(QLocale::c());
 
     if (CreateDocumentFolders())
         edDestinationFolder->setText(DefaultOutputFolder());

@@ -254,11 +254,16 @@ TEST(JobTest, BadInputsFailWithTheLibraryText)
 {
     TempDir dir;
     testsupport::writeFile(dir / "empty.wav", "");
+    std::string noise(65536, '\0');
+    for (size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+    testsupport::writeFile(dir / "noise.mp3", noise);
     struct {
         const char* name;
         const char* text;
     } cases[] = { { "missing.wav", "No such file or directory" },
-        { "empty.wav", "Invalid data found when processing input" } };
+        { "empty.wav", "Invalid data found when processing input" },
+        { "noise.mp3", "Invalid argument" } };
     for (const auto& c : cases) {
         auto r = RunJob({ { dir / c.name, {} } }, dir / "out.mp3");
         EXPECT_EQ(r.error, (dir / c.name).string() + ": " + c.text);

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
@@ -69,7 +70,9 @@ protected:
 
 TEST_F(MainFormTest, StartupFillsTheWindowFromCatalogueFoldersAndStore)
 {
+    QLocale::setDefault(QLocale(QLocale::German));
     auto form = start();
+    EXPECT_EQ(QLocale().toString(1.5), "1.5");
     EXPECT_TRUE(form->PendingReports.empty());
     EXPECT_EQ(form->windowTitle(), "Quaverly");
     ASSERT_GE(form->cmbProfile->count(), 10);
