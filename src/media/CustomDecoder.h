@@ -62,7 +62,8 @@ public:
     bool IsSubtitleStream(int AStreamIndex);
 
     TFileStreamInfo FileStreamInfo();
-    // Every tag of the file, in the order the container holds them.
+    // Every tag of the file, in the order the container holds them, followed by those
+    // that only its first audio stream carries.
     TMetadataList FileMetadata();
     std::string FileInfoText();
     TAudioStreamInfo GetAudioStreamInfo(int AStreamIndex);

@@ -229,9 +229,18 @@ TMetadataList TCustomDecoder::FileMetadata()
 {
     TMetadataList list;
     AVFormatContext* ctx = LoadedHandle();
+    if (!ctx)
+        return list;
     const AVDictionaryEntry* e = nullptr;
-    while (ctx && (e = av_dict_get(ctx->metadata, "", e, AV_DICT_IGNORE_SUFFIX)))
+    while ((e = av_dict_get(ctx->metadata, "", e, AV_DICT_IGNORE_SUFFIX)))
         list.emplace_back(e->key, e->value);
+    // Ogg keeps its comments with the stream they belong to.
+    if (FFirstAudioStreamIndex >= 0) {
+        const AVDictionary* streamTags = ctx->streams[FFirstAudioStreamIndex]->metadata;
+        while ((e = av_dict_get(streamTags, "", e, AV_DICT_IGNORE_SUFFIX)))
+            if (std::string(e->key) != "language" && !av_dict_get(ctx->metadata, e->key, nullptr, 0))
+                list.emplace_back(e->key, e->value);
+    }
     return list;
 }
 

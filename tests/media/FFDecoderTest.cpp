@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <strings.h>
 
 using testsupport::makeTone;
 using testsupport::runProgram;
@@ -347,6 +348,21 @@ TEST_F(FFDecoderTest, FileInfoTextAndTagsDescribeTheFile)
              "  TITLE           : Morning tone\r\n", "Duration: 00:00:03.000, start: 0.000000, bitrate: ",
              "  Stream #0, 1/44100: Audio: flac, 44100 Hz, stereo, s16" })
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+}
+
+TEST_F(FFDecoderTest, FileMetadataIncludesTheCommentsOfAnOggStream)
+{
+    const auto ogg = dir / "tagged.ogg";
+    testsupport::encodeAudio(wav(), ogg, { "-t", "Evening tone", "-a", "Ünïcode Band" });
+    ASSERT_TRUE(decoder.LoadFile(ogg));
+    const TMetadataList tags = decoder.FileMetadata();
+    const auto has = [&](const std::string& key, const std::string& value) {
+        return std::any_of(tags.begin(), tags.end(), [&](const auto& tag) {
+            return strcasecmp(tag.first.c_str(), key.c_str()) == 0 && tag.second == value;
+        });
+    };
+    EXPECT_TRUE(has("title", "Evening tone"));
+    EXPECT_TRUE(has("artist", "Ünïcode Band"));
 }
 
 // A 2x2 picture: one video stream and no audio.
