@@ -4,29 +4,11 @@
 # 10-minute and a 60-minute input (goal: the same for both).
 #   bench/engine_vs_tools.sh [BUILD_DIR]    (default: build)
 set -euo pipefail
-cd "$(dirname "$0")/.."
-cli="$(realpath "${1:-build}")/bin/quaverly-cli"
-[ -x "$cli" ] || { echo "no $cli: build quaverly-cli first" >&2; exit 2; }
-runs="${BENCH_RUNS:-3}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/common.sh" "$@"
 
 sox -n -r 44100 -c 2 -b 16 "$work/in.wav" synth 600 pinknoise vol 0.5
 sox -n -r 48000 -c 2 -b 24 "$work/in48.wav" synth 600 pinknoise vol 0.5
 
-# Best wall-clock seconds of $runs runs of a command.
-best() {
-  local best="" t
-  for _ in $(seq "$runs"); do
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s.%N)
-    t=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
-    if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
-  done
-  echo "$best"
-}
 
 job() { "$cli" --loglevel error job "$@"; }
 

@@ -10,3 +10,4 @@ using CommandArgs = std::vector<std::string>;
 int runProbe(const CommandArgs& args);
 int runJob(const CommandArgs& args);
 int runTags(const CommandArgs& args);
+int runBatch(const CommandArgs& args);

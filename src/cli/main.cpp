@@ -22,6 +22,7 @@ const Command commands[] = {
     { "probe", "describe media files: format, duration, bit rate, tags and streams", runProbe },
     { "job", "convert one or more inputs into one output file", runJob },
     { "tags", "show or write the title, artist, album, genre, year and track of files", runTags },
+    { "batch", "convert many files at once, several jobs at a time", runBatch },
 };
 
 constexpr int exitUsage = 2;

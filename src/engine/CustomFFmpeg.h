@@ -8,6 +8,7 @@
 #include "media/FFLogger.h"
 #include "media/FFOptions.h"
 #include "media/JobSettings.h"
+#include "media/ManualResetEvent.h"
 #include "media/OptionsContext.h"
 
 #include <atomic>
@@ -62,6 +63,9 @@ public:
 
     // Set from any thread to stop the job; the worker reads it once a round.
     std::atomic<bool> FBroken { false };
+    // Closed while the job is paused: the worker waits at the top of the packet
+    // loop, where it holds nothing another thread may wait for.
+    TManualResetEvent FPauseGate { true };
     bool FFinished = false;
     std::string FLastErrMsg;
     int64_t FInputDuration = -1;

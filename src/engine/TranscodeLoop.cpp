@@ -60,6 +60,7 @@ void TCustomFFmpeg::TranscodeLoop()
         Fatal("Out of memory in do_audio_out()");
     int64_t lastReport = FLoopStart;
     while (!FBroken) {
+        FPauseGate.Wait();
         int f = ChooseInputFile(noPacket);
         if (f == kNothingToRead)
             break;

@@ -13,7 +13,6 @@
 #include "gui/Forms.h"
 #include "gui/LogForm.h"
 #include "gui/SettingComboBox.h"
-#include "media/FFLoader.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,13 +114,11 @@ void TMainForm::FFLoggerLog(
 // library folder; a failure is reported with the given mark and logged.
 bool TMainForm::LoadMediaLibraries(const QString& mark)
 {
-    TFFLoader& loader = FFLoader();
-    if (loader.Loaded(AllLibraries))
+    if (FFEncoder.AVLibLoaded())
         return true;
-    loader.SetLibraryPath(MediaLibraryFolder().toStdString());
-    if (loader.Load(AllLibraries))
+    if (FFEncoder.LoadAVLib(MediaLibraryFolder().toStdString()))
         return true;
-    const QString text = QString::fromStdString(loader.LastErrMsg());
+    const QString text = QString::fromStdString(FFEncoder.LastErrMsg());
     Report(text, mark);
     EventsLog().AddTimed(QStringLiteral("-> ") + text);
     return false;

@@ -4,6 +4,7 @@
 // folders and the settings store; closing it saves the settings.
 
 #include "app/SharedState.h"
+#include "engine/FFEncoder.h"
 #include "media/FFLogger.h"
 
 #include <QMainWindow>
@@ -56,6 +57,8 @@ public:
     void ApplySettingBoxes();
 
     TSharedState State;
+    // The transcoding engine; it also loads the media libraries at start-up.
+    TFFEncoder FFEncoder;
     // The application's logger; every line it delivers goes into the action history.
     std::unique_ptr<TFFLogger> FFLogger;
     void FFLoggerLog(const void* Sender, uint32_t AThreadID, TLogLevel ALogLevel,

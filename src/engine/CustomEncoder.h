@@ -1,0 +1,144 @@
+#pragma once
+// The engine's face to the application: a list of jobs, run one after another in
+// the calling thread or on worker threads, a fixed number at a time, with progress
+// and termination events.
+//
+// Every operation is called from the application's (UI) thread. Workers touch the
+// run counters only under FTerminateLock, and the shared event records only under
+// their event's lock.
+
+#include "engine/EncoderTypes.h"
+#include "engine/DoTerminateThread.h"
+#include "engine/FFmpegList.h"
+#include "media/FFBaseComponent.h"
+#include "media/FFDecoder.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class TCustomEncoder : public TFFBaseComponent {
+public:
+    TCustomEncoder();
+    ~TCustomEncoder() override;
+
+    // Job building; check words raise "Cannot %s while working." during a run. A
+    // media or option problem gives a negative result and LastErrMsg instead.
+    int AddTask(const std::string& AFileName, const TInputOptions* AOptions = nullptr);
+    int AddTask(const std::string& AFileName, const std::string& AOptions,
+        const std::string& APresets = {});
+    int AddTask(const void* AStream, const std::string& APrivateData, const TInputOptions* AOptions);
+    int AddTask(const void* AStream, const std::string& APrivateData, const std::string& AOptions,
+        const std::string& APresets = {});
+    int AddInput(int ATaskIndex, const std::string& AFileName, const TInputOptions* AOptions = nullptr);
+    int AddInput(int ATaskIndex, const std::string& AFileName, const std::string& AOptions,
+        const std::string& APresets = {});
+    int AddInput(int ATaskIndex, const void* AStream, const std::string& APrivateData,
+        const TInputOptions* AOptions);
+    int AddInput(int ATaskIndex, const void* AStream, const std::string& APrivateData,
+        const std::string& AOptions, const std::string& APresets = {});
+    int SetOutput(int ATaskIndex, const std::string& AFileName, const TOutputOptions* AOptions = nullptr);
+    int SetOutput(int ATaskIndex, const std::string& AFileName, const std::string& AOptions,
+        const std::string& APresets = {});
+    int SetOutput(int ATaskIndex, const void* AStream, const std::string& APrivateData,
+        const TOutputOptions* AOptions);
+    int SetOutput(int ATaskIndex, const void* AStream, const std::string& APrivateData,
+        const std::string& AOptions, const std::string& APresets = {});
+    void ClearTasks();
+    void Exchange(int AIndex1, int AIndex2);
+    void RemoveTask(int ATaskIndex);
+    int GetTaskIndex(const TFFmpeg* AJob) const { return FFFmpegList.IndexOf(AJob); }
+    int TasksCount() const { return FFFmpegList.Count(); }
+
+    // AThreadCount > 0: that many workers at most, each ending job starting the
+    // next; else every job runs here and Start returns after the final event.
+    void Start(int AThreadCount);
+    void Pause();
+    void Resume();
+    void Stop(bool AWaitForStop = false);
+
+    bool LoadAVLib(const std::string& APath);
+    bool AVLibLoaded() const;
+    void UnloadAVLib();
+
+    TFFDecoder* Decoders(int ATaskIndex, int AInputIndex) const;
+    TFFDecoder& Decoder() { return FDecoder; }
+
+    const std::string& LastErrMsg() const { return FLastErrMsg; }
+    void* UserData() const { return FData; }
+    void SetUserData(void* AValue) { FData = AValue; }
+    bool HaltOnInvalidOption() const { return FHaltOnInvalidOption; }
+    void SetHaltOnInvalidOption(bool AValue) { FHaltOnInvalidOption = AValue; }
+    int ProgressInterval() const { return FProgressInterval; }
+    void SetProgressInterval(int AValue) { FProgressInterval = AValue > 100 ? AValue : 100; }
+    TThreadPriority ThreadPriority() const { return FThreadPriority; }
+    void SetThreadPriority(TThreadPriority AValue) { FThreadPriority = AValue; }
+    bool TriggerEventInMainThread() const { return FTriggerEventInMainThread; }
+    void SetTriggerEventInMainThread(bool AValue) { FTriggerEventInMainThread = AValue; }
+    bool Terminated() const { return FTerminated; }
+    bool Working() const { return FWorking; }
+    bool Paused() const { return FPaused; }
+
+    // Events; set them while no run is going.
+    TProgressEvent OnProgress;
+    TTerminateEvent OnTerminate;
+    TBeforeFindStreamInfoRelay OnBeforeFindStreamInfo;
+    // Raised on the worker, for jobs whose output options ask for it (-AudioHook).
+    TAudioHookEvent OnAudioHook;
+
+protected:
+    virtual void DoProgress(TFFmpeg* AJob, const TProgressValues& AValues);
+    virtual void DoTerminate(TFFmpeg* AJob);
+
+private:
+    void CheckWorking(const char* AWord) const;
+    std::unique_ptr<TFFmpeg> NewJob();
+    void CopyTimeouts(TFFmpeg& AJob) const;
+    void ConnectAudioHook(TFFmpeg& AJob);
+    int OpenFirstInput(TFFmpeg& AJob, const std::string& AFileName, const TInputOptions* AOptions);
+    void StartNextTask();
+    void FinalTermination();
+    void StopJob(TFFmpeg& AJob, bool AWaitForStop);
+    // Runs an event handler on the UI thread when asked to, waiting for it.
+    void RaiseEvent(const std::function<void()>& ACall) const;
+    void DeliverTerminate(const TTerminateInfo& AInfo);
+    void ReapDeliveries(bool AAll);
+
+    std::string FLastErrMsg;
+    void* FData = nullptr;
+    bool FHaltOnInvalidOption = true;
+    std::atomic<int> FProgressInterval { 500 };
+    std::atomic<TThreadPriority> FThreadPriority { tpNormal };
+    std::atomic<bool> FTriggerEventInMainThread { true };
+
+    TProgressInfo FProgressInfo;        // under FProgressLock
+    TTerminateInfo FTerminateInfo;      // under FTerminateLock
+    std::mutex FProgressLock;
+    std::mutex FFindStreamLock;
+    std::mutex FAudioHookLock;
+    // Recursive: a job's end starts the next job while it is held, and a handler run
+    // directly from it may call back into the encoder.
+    std::recursive_mutex FTerminateLock;
+    // The job whose progress handler runs now; stopping it must not wait for it.
+    std::atomic<const TFFmpeg*> FReporting { nullptr };
+
+    // Termination events are delivered in the order the jobs ended; the final event
+    // thereby follows the last per-job one.
+    TDeliveryOrder FDeliveryOrder;
+    std::mutex FDeliveriesLock;  // guards FDeliveries
+    std::vector<std::unique_ptr<TDoTerminateThread>> FDeliveries;
+
+    TFFDecoder FDecoder;
+    TFFmpegList FFFmpegList;
+    // Under FTerminateLock while a run goes.
+    int FCompleteTasks = 0;
+    int FCurrentTask = -1;
+    int FPendingTasks = 0;
+    std::atomic<bool> FTerminated { false };
+    std::atomic<bool> FThreadMode { false };
+    std::atomic<bool> FWorking { false };
+    std::atomic<bool> FPaused { false };
+};
