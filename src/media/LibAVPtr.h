@@ -6,12 +6,12 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavcodec/bsf.h>
 #include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
 #include <libavutil/frame.h>
 #include <libswresample/swresample.h>
 }
-
-
 
 struct LibAVDeleter {
     void operator()(AVFormatContext* p) const { avformat_close_input(&p); }
@@ -19,6 +19,8 @@ struct LibAVDeleter {
     void operator()(AVFrame* p) const { av_frame_free(&p); }
     void operator()(AVPacket* p) const { av_packet_free(&p); }
     void operator()(SwrContext* p) const { swr_free(&p); }
+    void operator()(AVAudioFifo* p) const { av_audio_fifo_free(p); }
+    void operator()(AVBSFContext* p) const { av_bsf_free(&p); }
 };
 
 // An opened input; avformat_close_input also frees a context that was never opened.
@@ -27,3 +29,5 @@ using CodecContextPtr = std::unique_ptr<AVCodecContext, LibAVDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, LibAVDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, LibAVDeleter>;
 using SwrContextPtr = std::unique_ptr<SwrContext, LibAVDeleter>;
+using AudioFifoPtr = std::unique_ptr<AVAudioFifo, LibAVDeleter>;
+using BsfContextPtr = std::unique_ptr<AVBSFContext, LibAVDeleter>;
