@@ -114,6 +114,8 @@ private:
     int64_t StreamEndTime(const TOutputStream& AOst) const;
     void ProcessPacket(int AFileIndex, AVPacket* APkt);
     int DecodePacket(TInputStream& AIst, const AVPacket* APkt);
+    void WarnMultipleFrames(TInputStream& AIst);
+    void WaitRateEmulation(const TInputStream& AIst) const;
     void HandleAudioFrame(TInputStream& AIst, AVFrame* AFrame);
     void CopyPacket(TInputStream& AIst, TOutputStream& AOst, AVPacket* APkt);
     void FlushDecoders(int AFileIndex);

@@ -63,6 +63,9 @@ void ChooseLayout(const AVChannelLayout* ALayouts, AVChannelLayout& ALayout)
 int TCustomFFmpeg::TranscodeInit()
 {
     FLastErrMsg.clear();
+    for (TInputStream& ist : FInputStreams)
+        if (FInputFiles[ist.file_index].rate_emu)
+            ist.start = av_gettime_relative();
     for (int i = 0; i < OutputCount(); ++i) {
         AVFormatContext* oc = FOutputFiles[i].ctx;
         if (!oc->nb_streams && !(oc->oformat->flags & AVFMT_NOSTREAMS)) {
