@@ -45,7 +45,8 @@ public:
 
     // The conversion proper; raises FFmpegException when the job fails.
     void Convert();
-    // Closes the codecs a failed conversion left open.
+    // Closes the codecs this job opened and has not closed yet (all of them after a
+    // failure); the engine's list of open codecs then holds none of the job's.
     void CloseCodecs();
     // Closes files and contexts, renames or removes the output, frees buffers.
     void ReleaseResources();
@@ -163,6 +164,4 @@ private:
     TSampleBuffer FConvertBuf;
     std::vector<uint8_t*> FPlanes;
     int FEncodeFrameCapacity = 0;
-    std::vector<int> FOpenEncoders;  // output stream indices
-    std::vector<int> FOpenDecoders;  // input stream indices
 };

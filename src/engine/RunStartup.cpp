@@ -1,6 +1,7 @@
 // Start of a run: final codec parameters, codecs opened, headers written.
 
 #include "engine/CustomFFmpeg.h"
+#include "engine/OpenCodecs.h"
 #include "media/FFmpegException.h"
 
 extern "C" {
@@ -247,7 +248,7 @@ int TCustomFFmpeg::OpenEncoder(TOutputStream& AOst, std::string& AError)
             AOst.file_index, AOst.index, KindName(type).c_str());
         return AVERROR(EINVAL);
     }
-    FOpenEncoders.push_back(streamIndex);
+    OpenCodecs().Add(this, TOpenCodecs::ckEncoder, streamIndex);
     if (auto* unused = av_dict_get(AOst.opts.get(), "", nullptr, AV_DICT_IGNORE_SUFFIX)) {
         std::string text = FormatText("Option %s not found.", unused->key);
         if (HaltOnInvalidOption)
@@ -331,7 +332,7 @@ int TCustomFFmpeg::OpenDecoder(TInputStream& AIst, std::string& AError)
             streamIndex);
         return AVERROR(EINVAL);
     }
-    FOpenDecoders.push_back(static_cast<int>(&AIst - FInputStreams.data()));
+    OpenCodecs().Add(this, TOpenCodecs::ckDecoder, static_cast<int>(&AIst - FInputStreams.data()));
     AIst.pts = 0;
     AIst.next_pts = AV_NOPTS_VALUE;
     AIst.is_start = true;

@@ -1,8 +1,10 @@
+#include "JobRunner.h"
 #include "MediaCheck.h"
 #include "engine/FFEncoder.h"
+#include "engine/OpenCodecs.h"
 #include "media/MainThreadDispatcher.h"
-#include "media/UiThreadStandIn.h"
 #include "media/ManualResetEvent.h"
+#include "media/UiThreadStandIn.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -70,7 +72,8 @@ protected:
         for (int i = 0; i < ACount; ++i) {
             const int task = FEncoder.AddTask((Shared() / ASource).string());
             ASSERT_EQ(task, FEncoder.TasksCount() - 1) << FEncoder.LastErrMsg();
-            ASSERT_GE(FEncoder.SetOutput(task, Output(task, AExt).string()), 0) << FEncoder.LastErrMsg();
+            ASSERT_GE(FEncoder.SetOutput(task, Output(task, AExt).string()), 0)
+                << FEncoder.LastErrMsg();
         }
     }
     fs::path Output(int AIndex, const char* AExt = ".wav") const
@@ -84,7 +87,8 @@ protected:
 
 TEST_F(EncoderTest, ProgressIntervalHasAFloorOf100)
 {
-    for (auto [given, stored] : { std::pair { 50, 100 }, { 100, 100 }, { 101, 101 }, { 250, 250 } }) {
+    for (auto [given, stored] :
+        { std::pair { 50, 100 }, { 100, 100 }, { 101, 101 }, { 250, 250 } }) {
         FEncoder.SetProgressInterval(given);
         EXPECT_EQ(FEncoder.ProgressInterval(), stored) << given;
     }
@@ -230,7 +234,8 @@ TEST_F(EncoderTest, BuildingFailuresReportAndKeepTheList)
 
     AddJobs(1);
     EXPECT_LT(FEncoder.AddInput(0, (FDir / "missing.wav").string()), 0);
-    EXPECT_NE(FEncoder.LastErrMsg().find("missing.wav"), std::string::npos) << FEncoder.LastErrMsg();
+    EXPECT_NE(FEncoder.LastErrMsg().find("missing.wav"), std::string::npos)
+        << FEncoder.LastErrMsg();
     EXPECT_EQ(FEncoder.TasksCount(), 1);
     EXPECT_THROW(FEncoder.RemoveTask(3), std::out_of_range);
 
@@ -289,4 +294,33 @@ TEST_F(EncoderTest, TheAudioHookSeesTheDecodedFramesOfJobsThatAskForIt)
     EXPECT_EQ(bytes, 44100 * 2 * 4);
 }
 
-}  // namespace
+// A job that fails mid-run closes its own codecs and leaves those of the job running
+// beside it alone.
+TEST_F(EncoderTest, AFailingJobClosesOnlyItsOwnCodecs)
+{
+    // Signed 64-bit samples, whose volume cannot be changed.
+    auto wide = RunJob(
+        { { Shared() / "short.wav", {} } }, FDir / "wide.nut", Parsed("-acodec pcm_s64le"));
+    ASSERT_TRUE(wide.finished) << wide.error;
+    ASSERT_EQ(FEncoder.AddTask((FDir / "wide.nut").string()), 0) << FEncoder.LastErrMsg();
+    ASSERT_GE(FEncoder.SetOutput(0, Output(0).string(), "-vol 128"), 0) << FEncoder.LastErrMsg();
+    AddJobs(1, "long.wav", ".mp3");
+    TEventLog log(FEncoder);
+    FEncoder.Start(2);
+    log.WaitFinal();
+    const auto events = log.Events();
+    ASSERT_EQ(events.size(), 3u);
+    for (const TEvent& e : events) {
+        if (e.info.TaskIndex == 0) {
+            EXPECT_TRUE(e.info.Exception);
+            EXPECT_EQ(e.info.ExceptionMsg,
+                "Audio volume adjustment on sample format s64 is not supported.");
+        } else {
+            EXPECT_TRUE(e.info.Finished) << e.info.ExceptionMsg;
+        }
+    }
+    EXPECT_EQ(OpenCodecs().Count(), 0);
+    EXPECT_NEAR(DecodeAudio(Output(1, ".mp3")).seconds(), 20.0, 0.1);
+}
+
+} // namespace
