@@ -181,7 +181,14 @@ void TCustomEncoder::ClearTasks()
 {
     if (FWorking && !FTerminated)
         throw std::runtime_error("Cannot ClearTasks while working.");
-    FFFmpegList.Clear();
+    if (FStartDepth > 0) {
+        // From an event of a run in the calling thread: the ended jobs' code is still
+        // on the stack, so they are freed when Start returns.
+        for (auto& job : FFFmpegList.TakeAll())
+            FRetired.push_back(std::move(job));
+    } else {
+        FFFmpegList.Clear();
+    }
     ReapDeliveries(false);
     FLastErrMsg.clear();
     std::lock_guard guard(FTerminateLock);

@@ -99,6 +99,9 @@ private:
     void CopyTimeouts(TFFmpeg& AJob) const;
     void ConnectAudioHook(TFFmpeg& AJob);
     int OpenFirstInput(TFFmpeg& AJob, const std::string& AFileName, const TInputOptions* AOptions);
+    int BeginRun(bool AThreadMode);
+    void StartJobs(int ARun, int AThreadCount);
+    void EndStart();
     void StartNextTask();
     void FinalTermination();
     void StopJob(TFFmpeg& AJob, bool AWaitForStop);
@@ -141,4 +144,13 @@ private:
     std::atomic<bool> FThreadMode { false };
     std::atomic<bool> FWorking { false };
     std::atomic<bool> FPaused { false };
+
+    // UI thread only. A run's number, so that a Start whose run was cleared and
+    // replaced from one of its events starts nothing of the new run.
+    int FRun = 0;
+    // Starts in progress on the UI thread; while there are any, the jobs' code may
+    // be on the stack, so ClearTasks parks the jobs in FRetired until the outermost
+    // Start returns.
+    int FStartDepth = 0;
+    std::vector<std::unique_ptr<TFFmpeg>> FRetired;
 };

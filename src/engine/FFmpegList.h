@@ -13,6 +13,8 @@ public:
     int Add(std::unique_ptr<TFFmpeg> AJob);
     void Delete(int AIndex);
     void Clear();
+    // Empties the list and hands its jobs to the caller.
+    std::vector<std::unique_ptr<TFFmpeg>> TakeAll();
     void Exchange(int AIndex1, int AIndex2);
     TFFmpeg* Item(int AIndex) const;
     int IndexOf(const TFFmpeg* AJob) const;

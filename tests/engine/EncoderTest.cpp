@@ -322,5 +322,40 @@ TEST_F(EncoderTest, AFailingJobClosesOnlyItsOwnCodecs)
     EXPECT_EQ(OpenCodecs().Count(), 0);
     EXPECT_NEAR(DecodeAudio(Output(1, ".mp3")).seconds(), 20.0, 0.1);
 }
+// The end of a run in the calling thread may clear the list and start the next run
+// from its final event, while Start still runs the ended run's code beneath it.
+TEST_F(EncoderTest, TheFinalEventOfARunInTheCallingThreadMayStartTheNextRun)
+{
+    AddJobs(2);
+    std::vector<int> events;
+    bool secondStarted = false;
+    FEncoder.OnTerminate = [&](TCustomEncoder*, const TTerminateInfo& AInfo) {
+        events.push_back(AInfo.TaskIndex);
+        if (AInfo.TaskIndex != -1 || secondStarted)
+            return;
+        secondStarted = true;
+        FEncoder.ClearTasks();
+        EXPECT_FALSE(FEncoder.Working());
+        EXPECT_EQ(FEncoder.TasksCount(), 0);
+        ASSERT_EQ(FEncoder.AddTask((Shared() / "short.wav").string()), 0);
+        ASSERT_GE(FEncoder.SetOutput(0, Output(7, ".flac").string()), 0) << FEncoder.LastErrMsg();
+        FEncoder.Start(0);
+    };
+    FEncoder.Start(0);
+    EXPECT_EQ(events, (std::vector<int> { 0, 1, -1, 0, -1 }));
+    EXPECT_TRUE(FEncoder.Terminated());
+    EXPECT_EQ(FEncoder.TasksCount(), 1);
+    EXPECT_NEAR(DecodeAudio(Output(7, ".flac")).seconds(), 1.0, 0.001);
+    // A per-job event is too early: the run has not ended.
+    FEncoder.ClearTasks();
+    AddJobs(1);
+    FEncoder.OnTerminate = [&](TCustomEncoder*, const TTerminateInfo& AInfo) {
+        if (AInfo.TaskIndex == 0) {
+            EXPECT_THROW(FEncoder.ClearTasks(), std::runtime_error);
+        }
+    };
+    FEncoder.Start(0);
+    EXPECT_EQ(FEncoder.TasksCount(), 1);
+}
 
-} // namespace
+}  // namespace
