@@ -2,6 +2,7 @@
 // One conversion job: its inputs and outputs are opened while the job is built (on the
 // application's thread), then the conversion runs on one thread, the job's worker.
 
+#include "engine/EncoderTypes.h"
 #include "engine/JobRecords.h"
 #include "engine/SampleBuffer.h"
 #include "media/ErrorText.h"
@@ -83,6 +84,23 @@ public:
         FOnAudioHook;
     // Raised after an input is opened and before its streams are probed.
     std::function<void(TCustomFFmpeg* ASender, AVFormatContext* AContext)> FOnBeforeFindStreamInfo;
+    // Video only: the preview picture, and the hooks on pictures and frames before
+    // and after encoding. Audio jobs never raise them.
+    std::function<void(TCustomFFmpeg* ASender, const TPreviewInfo& AInfo)> FOnPreviewBitmap;
+    std::function<void(TCustomFFmpeg* ASender, THookInfo& AInfo)> FOnVideoInputHook;
+    std::function<void(TCustomFFmpeg* ASender, THookInfo& AInfo)> FOnVideoOutputHook;
+    std::function<void(TCustomFFmpeg* ASender, TFrameHookInfo& AInfo)> FOnFrameInputHook;
+    std::function<void(TCustomFFmpeg* ASender, TFrameHookInfo& AInfo)> FOnFrameOutputHook;
+
+    // The preview flags; set from the UI thread at any time.
+    void SetPostHook(TPostHook AHook, bool AValue)
+    {
+        if (AValue)
+            FPostHooks |= 1u << AHook;
+        else
+            FPostHooks &= ~(1u << AHook);
+    }
+    bool PostHook(TPostHook AHook) const { return FPostHooks & (1u << AHook); }
 
 private:
     friend int ReadInterruptCallback(void* AJob);
@@ -102,6 +120,7 @@ private:
     int TranscodeInit();
     int SetupAudioEncoder(TOutputStream& AOst);
     int SetupStreamCopy(TOutputStream& AOst);
+    const char* VideoCopyRefusal() const;
     int InitBitstreamFilters(TOutputStream& AOst);
     int OpenEncoder(TOutputStream& AOst, std::string& AError);
     int OpenWithLayoutFallback(TOutputStream& AOst);
@@ -148,6 +167,7 @@ private:
     std::vector<TOutputFile> FOutputFiles;
     std::vector<TOutputStream> FOutputStreams;
 
+    std::atomic<unsigned> FPostHooks { 0 };
     std::atomic<int64_t> FLastRead { INT64_MAX };
     std::atomic<int64_t> FLastWrite { INT64_MAX };
     // After the packet loop: a stop no longer aborts writes, so the trailer lands.

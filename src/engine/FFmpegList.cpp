@@ -70,3 +70,9 @@ void TFFmpegList::Resume()
     for (auto& job : FItems)
         job->Resume();
 }
+
+void TFFmpegList::SetPostHook(TPostHook AHook, bool AValue)
+{
+    for (auto& job : FItems)
+        job->SetPostHook(AHook, AValue);
+}

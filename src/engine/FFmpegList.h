@@ -22,6 +22,8 @@ public:
 
     void Pause();
     void Resume();
+    // Sets a preview flag on every job.
+    void SetPostHook(TPostHook AHook, bool AValue);
 
 private:
     // Raises std::out_of_range for an index outside the list.

@@ -134,6 +134,12 @@ int TCustomFFmpeg::SetupStreamCopy(TOutputStream& AOst)
             : "-acodec copy and AudioHook are incompatible (frames are not decoded)";
         return AVERROR(EINVAL);
     }
+    if (ist.st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+        if (const char* refusal = VideoCopyRefusal()) {
+            FLastErrMsg = refusal;
+            return AVERROR(EINVAL);
+        }
+    }
     int ret = avcodec_parameters_copy(AOst.st->codecpar, ist.st->codecpar);
     if (ret < 0) {
         FLastErrMsg = "av_mallocz() failed";
@@ -143,6 +149,18 @@ int TCustomFFmpeg::SetupStreamCopy(TOutputStream& AOst)
     AOst.st->time_base = ist.st->time_base;
     AOst.st->disposition = ist.st->disposition;
     return InitBitstreamFilters(AOst);
+}
+
+// Copied video frames are never decoded, so nothing can look at or change them.
+const char* TCustomFFmpeg::VideoCopyRefusal() const
+{
+    if (FOnVideoInputHook || FOnVideoOutputHook)
+        return "-vcodec copy and VideoHook are incompatible (frames are not decoded)";
+    if (FOnFrameInputHook || FOnFrameOutputHook)
+        return "-vcodec copy and FrameHook are incompatible (frames are not decoded)";
+    if (FPostHooks)
+        return "-vcodec copy and PostHooks are incompatible (frames are not decoded)";
+    return nullptr;
 }
 
 int TCustomFFmpeg::InitBitstreamFilters(TOutputStream& AOst)

@@ -358,4 +358,65 @@ TEST_F(EncoderTest, TheFinalEventOfARunInTheCallingThreadMayStartTheNextRun)
     EXPECT_EQ(FEncoder.TasksCount(), 1);
 }
 
+TEST_F(EncoderTest, PreviewFlagsReachEveryJobAndAudioJobsRaiseNoVideoEvent)
+{
+    std::vector<TFFmpeg*> jobs;
+    FEncoder.OnBeforeFindStreamInfo = [&](TFFmpeg* AJob, AVFormatContext*) { jobs.push_back(AJob); };
+    AddJobs(1);
+    FEncoder.SetPreview(true);
+    ASSERT_EQ(FEncoder.AddTask((Shared() / "short.wav").string()), 1);
+    ASSERT_GE(FEncoder.SetOutput(1, Output(1).string(), "-VideoInputHook -VideoOutputHook "
+                                                       "-FrameInputHook -FrameOutputHook"),
+        0)
+        << FEncoder.LastErrMsg();
+    FEncoder.SetPreviewBitmap(true);
+    FEncoder.SetPreview(false);
+    ASSERT_EQ(jobs.size(), 2u);
+    for (TFFmpeg* job : jobs) {
+        EXPECT_FALSE(job->PostHook(phPreview));
+        EXPECT_TRUE(job->PostHook(phBitmap));
+    }
+
+    int videoEvents = 0;
+    FEncoder.OnPreviewBitmap = [&](TCustomEncoder*, const TPreviewInfo*) { ++videoEvents; };
+    FEncoder.OnVideoInputHook = [&](TCustomEncoder*, THookInfo*) { ++videoEvents; };
+    FEncoder.OnFrameOutputHook = [&](TCustomEncoder*, TFrameHookInfo*) { ++videoEvents; };
+    TEventLog log(FEncoder);
+    FEncoder.Start(0);
+    EXPECT_EQ(videoEvents, 0);
+    EXPECT_TRUE(log.Events().at(1).info.Finished);
+}
+
+// Copied pictures are never decoded, so a job with a picture hook or a preview refuses
+// to copy video.
+TEST_F(EncoderTest, CopiedVideoRefusesHooksAndPreview)
+{
+    makeTone(FDir / "tone.wav", 1.0, 44100, 2, { "-b", "16" });
+    testsupport::encodeAudio(FDir / "tone.wav", FDir / "video.mkv");
+    const struct {
+        const char* words;
+        bool preview;
+        std::string error;
+    } cases[] = {
+        { "", false, "" },
+        { "-VideoInputHook", false, "-vcodec copy and VideoHook are incompatible (frames are not decoded)" },
+        { "-FrameOutputHook", false, "-vcodec copy and FrameHook are incompatible (frames are not decoded)" },
+        { "", true, "-vcodec copy and PostHooks are incompatible (frames are not decoded)" },
+    };
+    for (const auto& c : cases) {
+        TFFEncoder encoder;
+        encoder.SetPreview(c.preview);
+        TEventLog log(encoder);
+        ASSERT_EQ(encoder.AddTask((FDir / "video.mkv").string()), 0) << encoder.LastErrMsg();
+        ASSERT_GE(encoder.SetOutput(0, Output(0, ".mkv").string(),
+                      std::string("-vcodec copy -acodec flac ") + c.words),
+            0)
+            << encoder.LastErrMsg();
+        encoder.Start(0);
+        const TTerminateInfo info = log.Events().at(0).info;
+        EXPECT_EQ(info.ExceptionMsg, c.error) << c.words;
+        EXPECT_EQ(info.Finished, c.error.empty()) << c.words;
+    }
+}
+
 }  // namespace
