@@ -19,7 +19,7 @@ batch() {
 }
 lame_pairs() {
   mkdir -p "$work/lame"
-  printf '%s\n' "${inputs[@]}" | xargs -P 2 -I{} sh -c 'lame --quiet -b 128 "$1" "$2/lame/$(basename "$1" .wav).mp3"' _ {} "$work"
+  printf '%s\n' "${inputs[@]}" | xargs -P 2 -I{} sh -c 'lame --quiet --noreplaygain -b 128 "$1" "$2/lame/$(basename "$1" .wav).mp3"' _ {} "$work"
 }
 
 j1=$(best batch 1)

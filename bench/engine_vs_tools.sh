@@ -24,8 +24,10 @@ compare() {
   printf '%-34s %9.2f %9.2f %7.3f\n' "$name" "$t" "$e" "$(awk -v e="$e" -v t="$t" 'BEGIN { print e / t }')"
 }
 
+# lame's own tool also measures ReplayGain unless told not to; the library does not, so
+# --noreplaygain keeps the work the same (both use lame's default quality, 3).
 compare "MP3 128 kbit/s CBR (lame -b 128)" \
-  lame --quiet -b 128 "$work/in.wav" "$work/t.mp3" -- \
+  lame --quiet --noreplaygain -b 128 "$work/in.wav" "$work/t.mp3" -- \
   job -i "$work/in.wav" -o "$work/e.mp3" -O "-c:a libmp3lame -b:a 128k"
 compare "FLAC (flac -5)" \
   flac -s -f -5 -o "$work/t.flac" "$work/in.wav" -- \

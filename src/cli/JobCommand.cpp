@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 
 #include "engine/FFmpeg.h"
+#include "media/FFLoader.h"
 
 extern "C" {
 #include <libavutil/time.h>
@@ -178,6 +179,10 @@ int runJob(const CommandArgs& args)
         printUsage(stderr);
         return exitUsage;
     }
+    // Loading also routes the libraries' own messages through the logger, so that
+    // --loglevel governs them too.
+    if (!FFLoader().Load(AllLibraries))
+        return fail(FFLoader().LastErrMsg());
     TFFmpeg job;
     for (const TInputOptions& input : request.inputs)
         if (job.AddInput(input.FileName, input) < 0)

@@ -43,6 +43,19 @@ TEST(JobCommandTest, ConvertsJoinsAndReportsProgress)
     EXPECT_NEAR(soxSeconds(dir / "trimmed.wav"), 5.0, 0.001);
 }
 
+TEST(JobCommandTest, LogLevelGovernsTheLibrariesMessages)
+{
+    TempDir dir;
+    testsupport::makeTone(dir / "a.wav", 1.0, 44100, 2, { "-b", "16" });
+    const std::string in = (dir / "a.wav").string();
+    const std::string out = (dir / "a.flac").string();
+    std::string text;
+    ASSERT_EQ(runProgram({ cli(), "job", "-i", in, "-o", out }, &text), 0) << text;
+    EXPECT_NE(text.find("[info] Input #0, wav"), std::string::npos) << text;
+    ASSERT_EQ(runProgram({ cli(), "--loglevel", "error", "job", "-i", in, "-o", out }, &text), 0);
+    EXPECT_EQ(text.find("Input #0"), std::string::npos) << text;
+}
+
 TEST(JobCommandTest, UsageAndFailures)
 {
     TempDir dir;
