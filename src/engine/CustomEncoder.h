@@ -116,6 +116,9 @@ private:
     std::unique_ptr<TFFmpeg> NewJob();
     void CopyTimeouts(TFFmpeg& AJob) const;
     void ConnectHooks(TFFmpeg& AJob, const TOutputOptions& AOptions);
+    // A job's hook slot that calls one of the hook handlers.
+    template <typename TInfo>
+    std::function<void(TCustomFFmpeg*, TInfo&)> Relay(void (TCustomEncoder::*AHandler)(TFFmpeg*, TInfo&));
     // Fills the event's one record under its lock and raises the event with it.
     template <typename TInfo, typename TEvent>
     void RaiseRecord(std::mutex& ALock, TInfo& ARecord, const TEvent& AEvent, TFFmpeg* AJob,

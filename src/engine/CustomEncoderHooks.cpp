@@ -16,21 +16,22 @@ void TCustomEncoder::ConnectHooks(TFFmpeg& AJob, const TOutputOptions& AOptions)
                       ASize, ASampleRate, AChannels, AFormat);
               };
     if (AOptions.VideoInputHook)
-        AJob.FOnVideoInputHook = [this](TCustomFFmpeg* ASender, THookInfo& AInfo) {
-            DoInputVideoHook(static_cast<TFFmpeg*>(ASender), AInfo);
-        };
+        AJob.FOnVideoInputHook = Relay(&TCustomEncoder::DoInputVideoHook);
     if (AOptions.VideoOutputHook)
-        AJob.FOnVideoOutputHook = [this](TCustomFFmpeg* ASender, THookInfo& AInfo) {
-            DoOutputVideoHook(static_cast<TFFmpeg*>(ASender), AInfo);
-        };
+        AJob.FOnVideoOutputHook = Relay(&TCustomEncoder::DoOutputVideoHook);
     if (AOptions.FrameInputHook)
-        AJob.FOnFrameInputHook = [this](TCustomFFmpeg* ASender, TFrameHookInfo& AInfo) {
-            DoInputFrameHook(static_cast<TFFmpeg*>(ASender), AInfo);
-        };
+        AJob.FOnFrameInputHook = Relay(&TCustomEncoder::DoInputFrameHook);
     if (AOptions.FrameOutputHook)
-        AJob.FOnFrameOutputHook = [this](TCustomFFmpeg* ASender, TFrameHookInfo& AInfo) {
-            DoOutputFrameHook(static_cast<TFFmpeg*>(ASender), AInfo);
-        };
+        AJob.FOnFrameOutputHook = Relay(&TCustomEncoder::DoOutputFrameHook);
+}
+
+template <typename TInfo>
+std::function<void(TCustomFFmpeg*, TInfo&)> TCustomEncoder::Relay(
+    void (TCustomEncoder::*AHandler)(TFFmpeg*, TInfo&))
+{
+    return [this, AHandler](TCustomFFmpeg* ASender, TInfo& AInfo) {
+        (this->*AHandler)(static_cast<TFFmpeg*>(ASender), AInfo);
+    };
 }
 
 template <typename TInfo, typename TEvent>
