@@ -32,6 +32,7 @@ void TCustomFFmpeg::DoAudioOut(
     }
     AOst.audio_resample = fmt != enc->sample_fmt || channels != enc->ch_layout.nb_channels
         || rate != enc->sample_rate || FSettings.Faudio_sync_method > 1
+        || AOst.audio_channels_mapped
         || (AFrame->ch_layout.order != AV_CHANNEL_ORDER_UNSPEC
             && av_channel_layout_compare(&AFrame->ch_layout, &enc->ch_layout));
     if (AOst.audio_resample && !AOst.swr)
@@ -64,8 +65,12 @@ void TCustomFFmpeg::DoAudioOut(
 void TCustomFFmpeg::SetupConverter(TOutputStream& AOst, const AVFrame* AFrame)
 {
     AVCodecContext* enc = AOst.enc.get();
+    // With a channel map the converter reads the mapped channels as a layout of their
+    // own, picked from the frame's channels.
     AVChannelLayout in {};
-    if (AFrame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+    if (AOst.audio_channels_mapped)
+        av_channel_layout_default(&in, AOst.audio_channels_mapped);
+    else if (AFrame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
         av_channel_layout_default(&in, AFrame->ch_layout.nb_channels);
     else
         av_channel_layout_copy(&in, &AFrame->ch_layout);
@@ -76,6 +81,11 @@ void TCustomFFmpeg::SetupConverter(TOutputStream& AOst, const AVFrame* AFrame)
     TSwrPtr holder(swr);
     if (ret >= 0) {
         av_opt_set_double(swr, "rmvol", AOst.rematrix_volume, 0);
+        if (AOst.audio_channels_mapped) {
+            swr_set_channel_mapping(swr, AOst.audio_channels_map);
+            av_opt_set_int(swr, "uch", AOst.audio_channels_mapped, 0);
+            av_opt_set_int(swr, "ich", AFrame->ch_layout.nb_channels, 0);
+        }
         if (FSettings.Faudio_sync_method > 1)
             av_opt_set_int(swr, "flags", SWR_FLAG_RESAMPLE, 0);
         ret = swr_init(swr);

@@ -111,7 +111,15 @@ private:
     void OpenOutputStreams(int AFileIndex, AVFormatContext* AOc, bool AAllInputs);
     void OpenMappedStreams(int AFileIndex, AVFormatContext* AOc);
     int ChooseSource(AVMediaType AType, int AFirstInput, int ALastInput) const;
+    AVStream* NewLibraryStream(AVFormatContext* AOc);
     TOutputStream& NewOutputStream(int AFileIndex, AVFormatContext* AOc, int ASource);
+    void MapChannels(TOutputStream& AOst);
+    void AddAttachments(int AFileIndex, AVFormatContext* AOc);
+    void CopyChapters(AVFormatContext* AOc, const TOutputFile& AOf, bool AJoining);
+    void ApplyMetadataMaps(AVFormatContext* AOc);
+    void SetMetadata(AVFormatContext* AOc, const TSpecifierOpt& AOpt);
+    void DumpAttachments(AVFormatContext* AIc, int AFileIndex);
+    void DumpAttachment(const AVStream* AStream, int AFileIndex, const std::string& AAsked);
     int OpenOutputTarget(TOutputFile& AOf, AVFormatContext* AOc);
     void CopyMetadata(AVFormatContext* AOc, int AFileIndex, int64_t ARecordingTime);
     void AddInputStreams(AVFormatContext* AIc, int AFileIndex);
@@ -119,6 +127,7 @@ private:
     // run start-up
     int TranscodeInit();
     int SetupAudioEncoder(TOutputStream& AOst);
+    void SetupChannels(TOutputStream& AOst, const AVChannelLayout& ASource);
     int SetupStreamCopy(TOutputStream& AOst);
     const char* VideoCopyRefusal() const;
     int InitBitstreamFilters(TOutputStream& AOst);

@@ -66,6 +66,8 @@ struct TOutputStream {
     TCodecContextPtr enc;
     int64_t max_frames = INT64_MAX;
     bool audio_resample = false;
+    // Source channel per output channel, -1 for a muted one. The converter keeps a
+    // pointer to it, so a stream must not move while its converter lives.
     int audio_channels_map[16] = {};
     int audio_channels_mapped = 0;
     AVSampleFormat resample_sample_fmt = AV_SAMPLE_FMT_NONE;
@@ -82,6 +84,8 @@ struct TOutputStream {
     TSwrPtr swr;
     TAVDict opts;
     bool is_past_recording_time = false;
+    // A file attached whole to the output: such a stream has no source and no packets.
+    std::string attachment_filename;
     bool encoder_flushed = false;
     int64_t last_dts = AV_NOPTS_VALUE;
     // End of the last packet written, in the stream's time base; the output time

@@ -136,6 +136,7 @@ int TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     size_t streamsBefore = FInputStreams.size();
     try {
         AddInputStreams(ic, fileIndex);
+        DumpAttachments(ic, fileIndex);
     } catch (...) {
         FInputStreams.resize(streamsBefore);
         throw;
@@ -235,6 +236,8 @@ int TCustomFFmpeg::OpenOutputFile(const std::string& AFileName, bool AJoin)
     of.opts = FFFOptions.FormatOptions();
     try {
         OpenOutputStreams(fileIndex, oc, !joining);
+        AddAttachments(fileIndex, oc);
+        CopyChapters(oc, of, joining);
         CopyMetadata(oc, fileIndex, FOptions.recording_time);
         ret = OpenOutputTarget(of, oc);
     } catch (const FFmpegException& e) {

@@ -90,11 +90,19 @@ void TCustomFFmpeg::OpenMappedStreams(int AFileIndex, AVFormatContext* AOc)
     }
 }
 
-TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* AOc, int ASource)
+AVStream* TCustomFFmpeg::NewLibraryStream(AVFormatContext* AOc)
 {
     AVStream* st = avformat_new_stream(AOc, nullptr);
     if (!st)
         Fatal("Could not alloc stream.");
+    if (static_cast<size_t>(st->index) < FOptions.streamid_map.size())
+        st->id = FOptions.streamid_map[st->index];
+    return st;
+}
+
+TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* AOc, int ASource)
+{
+    AVStream* st = NewLibraryStream(AOc);
     TInputStream& ist = FInputStreams[ASource];
     AVMediaType type = ist.st->codecpar->codec_type;
     st->codecpar->codec_type = type;
@@ -159,41 +167,25 @@ TOutputStream& TCustomFFmpeg::NewOutputStream(int AFileIndex, AVFormatContext* A
             Fatal(FormatText("Invalid sample format \"%s\"", fmtName.c_str()));
     }
     ost.rematrix_volume = MatchPerStream<float>(FOptions.rematrix_volume, AOc, st, 1.0f);
+    MapChannels(ost);
     return ost;
 }
 
-void TCustomFFmpeg::CopyMetadata(AVFormatContext* AOc, int AFileIndex, int64_t ARecordingTime)
+// The -map_channel entries that select this stream, in the order given.
+void TCustomFFmpeg::MapChannels(TOutputStream& AOst)
 {
-    av_dict_copy(&AOc->metadata, FInputFiles[0].ctx->metadata, AV_DICT_DONT_OVERWRITE);
-    if (ARecordingTime != INT64_MAX)
-        av_dict_set(&AOc->metadata, "duration", nullptr, 0);
-    for (TOutputStream& ost : FOutputStreams)
-        if (ost.file_index == AFileIndex)
-            av_dict_copy(&ost.st->metadata, FInputStreams[ost.source_index].st->metadata,
-                AV_DICT_DONT_OVERWRITE);
-    for (const auto& m : FOptions.metadata) {
-        const std::string& text = std::get<std::string>(m.u);
-        auto eq = text.find('=');
-        if (eq == std::string::npos)
-            Fatal(FormatText("No \"=\" character in metadata string %s.", text.c_str()));
-        std::string key = text.substr(0, eq);
-        std::string value = text.substr(eq + 1);
-        const char* v = value.empty() ? nullptr : value.c_str();
-        const std::string& spec = m.specifier;
-        if (spec.empty() || spec == "g") {
-            av_dict_set(&AOc->metadata, key.c_str(), v, 0);
-        } else if (spec[0] == 's') {
-            std::string streamSpec = spec.size() > 2 ? spec.substr(2) : "";
-            for (unsigned i = 0; i < AOc->nb_streams; ++i) {
-                int r = CheckStreamSpecifier(AOc, AOc->streams[i], streamSpec);
-                if (r < 0)
-                    Fatal(FormatText("Invalid metadata specifier %s.", spec.c_str()));
-                if (r > 0)
-                    av_dict_set(&AOc->streams[i]->metadata, key.c_str(), v, 0);
-            }
-        } else {
-            Fatal(FormatText("Invalid metadata specifier %s.", spec.c_str()));
-        }
+    const TInputStream& ist = FInputStreams[AOst.source_index];
+    for (const TAudioChannelMap& map : FOptions.audio_channel_maps) {
+        bool source = map.channel_idx == -1
+            || (map.file_idx == ist.file_index && map.stream_idx == ist.st->index);
+        bool target = (map.ofile_idx == -1 || map.ofile_idx == AOst.file_index)
+            && (map.ostream_idx == -1 || map.ostream_idx == AOst.index);
+        if (!source || !target)
+            continue;
+        if (AOst.audio_channels_mapped == std::ssize(AOst.audio_channels_map))
+            Fatal(FormatText(
+                "Max channel mapping for output %d.%d reached", AOst.file_index, AOst.index));
+        AOst.audio_channels_map[AOst.audio_channels_mapped++] = map.channel_idx;
     }
 }
 
@@ -205,6 +197,8 @@ int TCustomFFmpeg::PrepareJoin()
     }
     for (int k = 1; k < InputCount(); ++k) {
         for (TOutputStream& ost : FOutputStreams) {
+            if (!ost.attachment_filename.empty())
+                continue;
             int src = ChooseSource(ost.st->codecpar->codec_type, k, k);
             ost.join_sources[k] = src;
             if (src >= 0)

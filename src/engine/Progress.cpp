@@ -22,6 +22,8 @@ void TCustomFFmpeg::ProgressReport(bool ALast, int AFileIndex)
     int64_t reportTime = INT64_MAX;
     int64_t current = 0;
     for (const TOutputStream& ost : FOutputStreams) {
+        if (!ost.attachment_filename.empty())
+            continue;
         current = ost.mux_end == AV_NOPTS_VALUE
             ? 0
             : av_rescale_q(ost.mux_end, ost.st->time_base, AV_TIME_BASE_Q);

@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -59,6 +60,19 @@ void ChooseLayout(const AVChannelLayout* ALayouts, AVChannelLayout& ALayout)
     av_channel_layout_copy(&ALayout, best);
 }
 
+// " [ch: 1 0 M]" for a stream with a channel map, else nothing.
+std::string ChannelMapText(const TOutputStream& AOst)
+{
+    if (!AOst.audio_channels_mapped)
+        return {};
+    std::string text = " [ch:";
+    for (int i = 0; i < AOst.audio_channels_mapped; ++i) {
+        int channel = AOst.audio_channels_map[i];
+        text += channel == -1 ? std::string(" M") : " " + std::to_string(channel);
+    }
+    return text + "]";
+}
+
 }  // namespace
 
 int TCustomFFmpeg::TranscodeInit()
@@ -78,7 +92,9 @@ int TCustomFFmpeg::TranscodeInit()
     }
     for (TOutputStream& ost : FOutputStreams) {
         int ret = 0;
-        if (ost.stream_copy) {
+        if (!ost.attachment_filename.empty()) {
+            continue;
+        } else if (ost.stream_copy) {
             ret = SetupStreamCopy(ost);
         } else {
             FInputStreams[ost.source_index].decoding_needed = true;
@@ -224,13 +240,7 @@ int TCustomFFmpeg::SetupAudioEncoder(TOutputStream& AOst)
     }
     enc->sample_fmt = fmt;
 
-    av_channel_layout_uninit(&enc->ch_layout);
-    if (AOst.requested_channels)
-        av_channel_layout_default(&enc->ch_layout, AOst.requested_channels);
-    else if (src->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-        av_channel_layout_default(&enc->ch_layout, src->ch_layout.nb_channels);
-    else
-        av_channel_layout_copy(&enc->ch_layout, &src->ch_layout);
+    SetupChannels(AOst, src->ch_layout);
     if (codec && codec->ch_layouts)
         ChooseLayout(codec->ch_layouts, enc->ch_layout);
 
@@ -246,6 +256,26 @@ int TCustomFFmpeg::SetupAudioEncoder(TOutputStream& AOst)
         return AVERROR(ENOMEM);
     }
     return 0;
+}
+
+void TCustomFFmpeg::SetupChannels(TOutputStream& AOst, const AVChannelLayout& ASource)
+{
+    AVChannelLayout& layout = AOst.enc->ch_layout;
+    av_channel_layout_uninit(&layout);
+    if (AOst.requested_channels) {
+        av_channel_layout_default(&layout, AOst.requested_channels);
+    } else if (AOst.audio_channels_mapped) {
+        av_channel_layout_default(&layout, AOst.audio_channels_mapped);
+        if (layout.order == AV_CHANNEL_ORDER_UNSPEC)
+            Fatal("Unable to find an appropriate channel layout for requested number of channel");
+    } else if (ASource.order == AV_CHANNEL_ORDER_UNSPEC) {
+        av_channel_layout_default(&layout, ASource.nb_channels);
+    } else {
+        av_channel_layout_copy(&layout, &ASource);
+    }
+    // Output channels without an entry of their own stay silent.
+    std::fill(std::begin(AOst.audio_channels_map) + AOst.audio_channels_mapped,
+        std::end(AOst.audio_channels_map), -1);
 }
 
 int TCustomFFmpeg::OpenEncoder(TOutputStream& AOst, std::string& AError)
@@ -363,9 +393,16 @@ void TCustomFFmpeg::LogStreamMapping()
         av_dump_format(FOutputFiles[i].ctx, i, FOutputFiles[i].ctx->url, 1);
     GetLogger().Log(this, llInfo, "Stream mapping:");
     for (const TOutputStream& ost : FOutputStreams) {
+        if (!ost.attachment_filename.empty()) {
+            GetLogger().Log(this, llInfo,
+                FormatText("  File %s -> Stream #%d:%d", ost.attachment_filename.c_str(),
+                    ost.file_index, ost.index));
+            continue;
+        }
         const TInputStream& ist = FInputStreams[ost.source_index];
         std::string line = FormatText("  Stream #%d:%d -> #%d:%d", ist.file_index,
             ist.st->index, ost.file_index, ost.index);
+        line += ChannelMapText(ost);
         if (ost.stream_copy)
             line += " (copy)";
         else
