@@ -35,6 +35,11 @@ TCustomEncoder::~TCustomEncoder()
     OnTerminate = nullptr;
     OnBeforeFindStreamInfo = nullptr;
     OnAudioHook = nullptr;
+    OnPreviewBitmap = nullptr;
+    OnVideoInputHook = nullptr;
+    OnVideoOutputHook = nullptr;
+    OnFrameInputHook = nullptr;
+    OnFrameOutputHook = nullptr;
     Stop(true);
     FFFmpegList.Clear();
     ReapDeliveries(true);
@@ -55,6 +60,11 @@ std::unique_ptr<TFFmpeg> TCustomEncoder::NewJob()
         std::lock_guard guard(FFindStreamLock);
         RaiseEvent([&] { OnBeforeFindStreamInfo(static_cast<TFFmpeg*>(ASender), AContext); });
     };
+    job->FOnPreviewBitmap = [this](TCustomFFmpeg* ASender, const TPreviewInfo& AInfo) {
+        DoPreviewBitmap(static_cast<TFFmpeg*>(ASender), AInfo);
+    };
+    job->SetPostHook(phPreview, FPreview);
+    job->SetPostHook(phBitmap, FPreviewBitmap);
     job->HaltOnInvalidOption = FHaltOnInvalidOption;
     return job;
 }
@@ -65,16 +75,16 @@ void TCustomEncoder::CopyTimeouts(TFFmpeg& AJob) const
     AJob.FWriteTimeout = WriteTimeout();
 }
 
-void TCustomEncoder::ConnectAudioHook(TFFmpeg& AJob)
+void TCustomEncoder::SetPreview(bool AValue)
 {
-    AJob.FOnAudioHook = [this](TCustomFFmpeg* ASender, const uint8_t* AData, AVSampleFormat AFormat,
-                            int AChannels, int ASampleRate, int ASize, int64_t APts) {
-        if (!OnAudioHook)
-            return;
-        std::lock_guard guard(FAudioHookLock);
-        OnAudioHook(this, GetTaskIndex(static_cast<TFFmpeg*>(ASender)), APts, AData, ASize,
-            ASampleRate, AChannels, AFormat);
-    };
+    FPreview = AValue;
+    FFFmpegList.SetPostHook(phPreview, AValue);
+}
+
+void TCustomEncoder::SetPreviewBitmap(bool AValue)
+{
+    FPreviewBitmap = AValue;
+    FFFmpegList.SetPostHook(phBitmap, AValue);
 }
 
 int TCustomEncoder::AddTask(const std::string& AFileName, const TInputOptions* AOptions)
@@ -149,8 +159,8 @@ int TCustomEncoder::SetOutput(int ATaskIndex, const std::string& AFileName, cons
     CheckWorking("SetOutput");
     TFFmpeg* job = FFFmpegList.Item(ATaskIndex);
     job->HaltOnInvalidOption = FHaltOnInvalidOption;
-    if (AOptions && AOptions->AudioHook)
-        ConnectAudioHook(*job);
+    if (AOptions)
+        ConnectHooks(*job, *AOptions);
     CopyTimeouts(*job);
     const int ret = job->SetOutput(AFileName, AOptions ? *AOptions : TOutputOptions {});
     if (ret < 0)
@@ -181,7 +191,14 @@ void TCustomEncoder::ClearTasks()
 {
     if (FWorking && !FTerminated)
         throw std::runtime_error("Cannot ClearTasks while working.");
-    FFFmpegList.Clear();
+    if (FStartDepth > 0) {
+        // From an event of a run in the calling thread: the ended jobs' code is still
+        // on the stack, so they are freed when Start returns.
+        for (auto& job : FFFmpegList.TakeAll())
+            FRetired.push_back(std::move(job));
+    } else {
+        FFFmpegList.Clear();
+    }
     ReapDeliveries(false);
     FLastErrMsg.clear();
     std::lock_guard guard(FTerminateLock);

@@ -78,6 +78,11 @@ public:
     void SetThreadPriority(TThreadPriority AValue) { FThreadPriority = AValue; }
     bool TriggerEventInMainThread() const { return FTriggerEventInMainThread; }
     void SetTriggerEventInMainThread(bool AValue) { FTriggerEventInMainThread = AValue; }
+    // The preview flags, set on every job already in the list and on jobs added later.
+    bool Preview() const { return FPreview; }
+    void SetPreview(bool AValue);
+    bool PreviewBitmap() const { return FPreviewBitmap; }
+    void SetPreviewBitmap(bool AValue);
     bool Terminated() const { return FTerminated; }
     bool Working() const { return FWorking; }
     bool Paused() const { return FPaused; }
@@ -88,8 +93,21 @@ public:
     TBeforeFindStreamInfoRelay OnBeforeFindStreamInfo;
     // Raised on the worker, for jobs whose output options ask for it (-AudioHook).
     TAudioHookEvent OnAudioHook;
+    // Video only; this program's audio jobs never raise them.
+    TPreviewBitmapEvent OnPreviewBitmap;
+    TVideoHookEvent OnVideoInputHook;
+    TVideoHookEvent OnVideoOutputHook;
+    TFrameHookEvent OnFrameInputHook;
+    TFrameHookEvent OnFrameOutputHook;
 
 protected:
+    // The handlers the jobs' event slots point at, the job as sender. The hook
+    // handlers hand back what the application changed in the record.
+    virtual void DoInputVideoHook(TFFmpeg* AJob, THookInfo& AInfo);
+    virtual void DoOutputVideoHook(TFFmpeg* AJob, THookInfo& AInfo);
+    virtual void DoInputFrameHook(TFFmpeg* AJob, TFrameHookInfo& AInfo);
+    virtual void DoOutputFrameHook(TFFmpeg* AJob, TFrameHookInfo& AInfo);
+    virtual void DoPreviewBitmap(TFFmpeg* AJob, const TPreviewInfo& AInfo);
     virtual void DoProgress(TFFmpeg* AJob, const TProgressValues& AValues);
     virtual void DoTerminate(TFFmpeg* AJob);
 
@@ -97,8 +115,18 @@ private:
     void CheckWorking(const char* AWord) const;
     std::unique_ptr<TFFmpeg> NewJob();
     void CopyTimeouts(TFFmpeg& AJob) const;
-    void ConnectAudioHook(TFFmpeg& AJob);
+    void ConnectHooks(TFFmpeg& AJob, const TOutputOptions& AOptions);
+    // A job's hook slot that calls one of the hook handlers.
+    template <typename TInfo>
+    std::function<void(TCustomFFmpeg*, TInfo&)> Relay(void (TCustomEncoder::*AHandler)(TFFmpeg*, TInfo&));
+    // Fills the event's one record under its lock and raises the event with it.
+    template <typename TInfo, typename TEvent>
+    void RaiseRecord(std::mutex& ALock, TInfo& ARecord, const TEvent& AEvent, TFFmpeg* AJob,
+        TInfo& AInfo);
     int OpenFirstInput(TFFmpeg& AJob, const std::string& AFileName, const TInputOptions* AOptions);
+    int BeginRun(bool AThreadMode);
+    void StartJobs(int ARun, int AThreadCount);
+    void EndStart();
     void StartNextTask();
     void FinalTermination();
     void StopJob(TFFmpeg& AJob, bool AWaitForStop);
@@ -110,6 +138,8 @@ private:
     std::string FLastErrMsg;
     void* FData = nullptr;
     bool FHaltOnInvalidOption = true;
+    bool FPreview = false;
+    bool FPreviewBitmap = false;
     std::atomic<int> FProgressInterval { 500 };
     std::atomic<TThreadPriority> FThreadPriority { tpNormal };
     std::atomic<bool> FTriggerEventInMainThread { true };
@@ -119,6 +149,12 @@ private:
     std::mutex FProgressLock;
     std::mutex FFindStreamLock;
     std::mutex FAudioHookLock;
+    TPreviewInfo FPreviewInfo;      // under FPreviewLock
+    THookInfo FVideoHookInfo;       // under FVideoHookLock
+    TFrameHookInfo FFrameHookInfo;  // under FFrameHookLock
+    std::mutex FPreviewLock;
+    std::mutex FVideoHookLock;
+    std::mutex FFrameHookLock;
     // Recursive: a job's end starts the next job while it is held, and a handler run
     // directly from it may call back into the encoder.
     std::recursive_mutex FTerminateLock;
@@ -141,4 +177,13 @@ private:
     std::atomic<bool> FThreadMode { false };
     std::atomic<bool> FWorking { false };
     std::atomic<bool> FPaused { false };
+
+    // UI thread only. A run's number, so that a Start whose run was cleared and
+    // replaced from one of its events starts nothing of the new run.
+    int FRun = 0;
+    // Starts in progress on the UI thread; while there are any, the jobs' code may
+    // be on the stack, so ClearTasks parks the jobs in FRetired until the outermost
+    // Start returns.
+    int FStartDepth = 0;
+    std::vector<std::unique_ptr<TFFmpeg>> FRetired;
 };

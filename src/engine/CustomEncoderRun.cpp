@@ -9,26 +9,48 @@
 void TCustomEncoder::Start(int AThreadCount)
 {
     CheckWorking("StartTask");
-    {
-        std::lock_guard guard(FTerminateLock);
-        FCompleteTasks = 0;
-        FCurrentTask = 0;
-        FPendingTasks = TasksCount();
-        FTerminated = false;
-        FThreadMode = AThreadCount > 0;
-        FWorking = true;
-        FPaused = false;
+    const int run = BeginRun(AThreadCount > 0);
+    ++FStartDepth;
+    try {
+        StartJobs(run, AThreadCount);
+    } catch (...) {
+        EndStart();
+        throw;
     }
+    EndStart();
+}
+
+int TCustomEncoder::BeginRun(bool AThreadMode)
+{
+    std::lock_guard guard(FTerminateLock);
+    FCompleteTasks = 0;
+    FCurrentTask = 0;
+    FPendingTasks = TasksCount();
+    FTerminated = false;
+    FThreadMode = AThreadMode;
+    FWorking = true;
+    FPaused = false;
+    return ++FRun;
+}
+
+void TCustomEncoder::StartJobs(int ARun, int AThreadCount)
+{
     for (;;) {
         {
             std::lock_guard guard(FTerminateLock);
-            if (FPendingTasks <= 0)
+            if (FRun != ARun || FPendingTasks <= 0)
                 break;
         }
         StartNextTask();
         if (FThreadMode && --AThreadCount == 0)
             break;
     }
+}
+
+void TCustomEncoder::EndStart()
+{
+    if (--FStartDepth == 0)
+        FRetired.clear();
 }
 
 void TCustomEncoder::StartNextTask()

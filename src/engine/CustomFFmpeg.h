@@ -2,6 +2,7 @@
 // One conversion job: its inputs and outputs are opened while the job is built (on the
 // application's thread), then the conversion runs on one thread, the job's worker.
 
+#include "engine/EncoderTypes.h"
 #include "engine/JobRecords.h"
 #include "engine/SampleBuffer.h"
 #include "media/ErrorText.h"
@@ -45,7 +46,8 @@ public:
 
     // The conversion proper; raises FFmpegException when the job fails.
     void Convert();
-    // Closes the codecs a failed conversion left open.
+    // Closes the codecs this job opened and has not closed yet (all of them after a
+    // failure); the engine's list of open codecs then holds none of the job's.
     void CloseCodecs();
     // Closes files and contexts, renames or removes the output, frees buffers.
     void ReleaseResources();
@@ -82,6 +84,23 @@ public:
         FOnAudioHook;
     // Raised after an input is opened and before its streams are probed.
     std::function<void(TCustomFFmpeg* ASender, AVFormatContext* AContext)> FOnBeforeFindStreamInfo;
+    // Video only: the preview picture, and the hooks on pictures and frames before
+    // and after encoding. Audio jobs never raise them.
+    std::function<void(TCustomFFmpeg* ASender, const TPreviewInfo& AInfo)> FOnPreviewBitmap;
+    std::function<void(TCustomFFmpeg* ASender, THookInfo& AInfo)> FOnVideoInputHook;
+    std::function<void(TCustomFFmpeg* ASender, THookInfo& AInfo)> FOnVideoOutputHook;
+    std::function<void(TCustomFFmpeg* ASender, TFrameHookInfo& AInfo)> FOnFrameInputHook;
+    std::function<void(TCustomFFmpeg* ASender, TFrameHookInfo& AInfo)> FOnFrameOutputHook;
+
+    // The preview flags; set from the UI thread at any time.
+    void SetPostHook(TPostHook AHook, bool AValue)
+    {
+        if (AValue)
+            FPostHooks |= 1u << AHook;
+        else
+            FPostHooks &= ~(1u << AHook);
+    }
+    bool PostHook(TPostHook AHook) const { return FPostHooks & (1u << AHook); }
 
 private:
     friend int ReadInterruptCallback(void* AJob);
@@ -112,6 +131,7 @@ private:
     int SetupAudioEncoder(TOutputStream& AOst);
     void SetupChannels(TOutputStream& AOst, const AVChannelLayout& ASource);
     int SetupStreamCopy(TOutputStream& AOst);
+    const char* VideoCopyRefusal() const;
     int InitBitstreamFilters(TOutputStream& AOst);
     int OpenEncoder(TOutputStream& AOst, std::string& AError);
     int OpenWithLayoutFallback(TOutputStream& AOst);
@@ -125,6 +145,8 @@ private:
     int64_t StreamEndTime(const TOutputStream& AOst) const;
     void ProcessPacket(int AFileIndex, AVPacket* APkt);
     int DecodePacket(TInputStream& AIst, const AVPacket* APkt);
+    void WarnMultipleFrames(TInputStream& AIst);
+    void WaitRateEmulation(const TInputStream& AIst) const;
     void HandleAudioFrame(TInputStream& AIst, AVFrame* AFrame);
     void CopyPacket(TInputStream& AIst, TOutputStream& AOst, AVPacket* APkt);
     void FlushDecoders(int AFileIndex);
@@ -156,6 +178,7 @@ private:
     std::vector<TOutputFile> FOutputFiles;
     std::vector<TOutputStream> FOutputStreams;
 
+    std::atomic<unsigned> FPostHooks { 0 };
     std::atomic<int64_t> FLastRead { INT64_MAX };
     std::atomic<int64_t> FLastWrite { INT64_MAX };
     // After the packet loop: a stop no longer aborts writes, so the trailer lands.
@@ -172,6 +195,4 @@ private:
     TSampleBuffer FConvertBuf;
     std::vector<uint8_t*> FPlanes;
     int FEncodeFrameCapacity = 0;
-    std::vector<int> FOpenEncoders;  // output stream indices
-    std::vector<int> FOpenDecoders;  // input stream indices
 };

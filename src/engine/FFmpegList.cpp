@@ -31,6 +31,13 @@ void TFFmpegList::Clear()
         Delete(Count() - 1);
 }
 
+std::vector<std::unique_ptr<TFFmpeg>> TFFmpegList::TakeAll()
+{
+    std::vector<std::unique_ptr<TFFmpeg>> jobs;
+    jobs.swap(FItems);
+    return jobs;
+}
+
 void TFFmpegList::Exchange(int AIndex1, int AIndex2)
 {
     CheckIndex(AIndex1);
@@ -62,4 +69,10 @@ void TFFmpegList::Resume()
 {
     for (auto& job : FItems)
         job->Resume();
+}
+
+void TFFmpegList::SetPostHook(TPostHook AHook, bool AValue)
+{
+    for (auto& job : FItems)
+        job->SetPostHook(AHook, AValue);
 }

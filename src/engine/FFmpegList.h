@@ -13,6 +13,8 @@ public:
     int Add(std::unique_ptr<TFFmpeg> AJob);
     void Delete(int AIndex);
     void Clear();
+    // Empties the list and hands its jobs to the caller.
+    std::vector<std::unique_ptr<TFFmpeg>> TakeAll();
     void Exchange(int AIndex1, int AIndex2);
     TFFmpeg* Item(int AIndex) const;
     int IndexOf(const TFFmpeg* AJob) const;
@@ -20,6 +22,8 @@ public:
 
     void Pause();
     void Resume();
+    // Sets a preview flag on every job.
+    void SetPostHook(TPostHook AHook, bool AValue);
 
 private:
     // Raises std::out_of_range for an index outside the list.

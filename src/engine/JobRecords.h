@@ -32,6 +32,8 @@ struct TInputStream {
     int64_t pts = 0;
     double ts_scale = 1.0;
     bool is_start = true;
+    // Clock reading when the run began; reading at native speed paces against it.
+    int64_t start = 0;
     bool showed_multi_packet_warning = false;
     TAVDict opts;
     bool decoder_flushed = false;

@@ -150,6 +150,7 @@ int TCustomFFmpeg::OpenInputFile(const std::string& AFileName)
     f.name = AFileName;
     f.ist_index = static_cast<int>(FInputStreams.size()) - static_cast<int>(ic->nb_streams);
     f.nb_streams = static_cast<int>(ic->nb_streams);
+    f.rate_emu = FOptions.rate_emu;
     f.ts_offset = FOptions.input_ts_offset - (FSettings.Fcopy_ts ? 0 : timestamp);
     f.start_time = FOptions.start_time != 0 && !FSettings.Fcopy_ts ? FOptions.input_ts_offset
                                                                    : INT64_MIN;

@@ -1,8 +1,9 @@
 // The end of a job: trailers, the output put in place, codecs and contexts released.
 
 #include "engine/CustomFFmpeg.h"
-#include "media/FFmpegException.h"
+#include "engine/OpenCodecs.h"
 #include "engine/OutputTarget.h"
+#include "media/FFmpegException.h"
 
 extern "C" {
 #include <libavutil/time.h>
@@ -12,7 +13,10 @@ extern "C" {
 
 TCustomFFmpeg::TCustomFFmpeg() = default;
 
-TCustomFFmpeg::~TCustomFFmpeg() { ReleaseResources(); }
+TCustomFFmpeg::~TCustomFFmpeg()
+{
+    ReleaseResources();
+}
 
 void TCustomFFmpeg::WriteTrailers()
 {
@@ -51,12 +55,11 @@ void TCustomFFmpeg::CloseOutputs()
 
 void TCustomFFmpeg::CloseCodecs()
 {
-    for (int i : FOpenEncoders)
+    // Encoders first, then decoders.
+    for (int i : OpenCodecs().Take(this, TOpenCodecs::ckEncoder))
         FOutputStreams[i].enc.reset();
-    for (int i : FOpenDecoders)
+    for (int i : OpenCodecs().Take(this, TOpenCodecs::ckDecoder))
         FInputStreams[i].dec.reset();
-    FOpenEncoders.clear();
-    FOpenDecoders.clear();
 }
 
 void TCustomFFmpeg::ReleaseResources()

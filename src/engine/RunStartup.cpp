@@ -1,6 +1,7 @@
 // Start of a run: final codec parameters, codecs opened, headers written.
 
 #include "engine/CustomFFmpeg.h"
+#include "engine/OpenCodecs.h"
 #include "media/FFmpegException.h"
 
 extern "C" {
@@ -77,6 +78,9 @@ std::string ChannelMapText(const TOutputStream& AOst)
 int TCustomFFmpeg::TranscodeInit()
 {
     FLastErrMsg.clear();
+    for (TInputStream& ist : FInputStreams)
+        if (FInputFiles[ist.file_index].rate_emu)
+            ist.start = av_gettime_relative();
     for (int i = 0; i < OutputCount(); ++i) {
         AVFormatContext* oc = FOutputFiles[i].ctx;
         if (!oc->nb_streams && !(oc->oformat->flags & AVFMT_NOSTREAMS)) {
@@ -146,6 +150,12 @@ int TCustomFFmpeg::SetupStreamCopy(TOutputStream& AOst)
             : "-acodec copy and AudioHook are incompatible (frames are not decoded)";
         return AVERROR(EINVAL);
     }
+    if (ist.st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+        if (const char* refusal = VideoCopyRefusal()) {
+            FLastErrMsg = refusal;
+            return AVERROR(EINVAL);
+        }
+    }
     int ret = avcodec_parameters_copy(AOst.st->codecpar, ist.st->codecpar);
     if (ret < 0) {
         FLastErrMsg = "av_mallocz() failed";
@@ -155,6 +165,18 @@ int TCustomFFmpeg::SetupStreamCopy(TOutputStream& AOst)
     AOst.st->time_base = ist.st->time_base;
     AOst.st->disposition = ist.st->disposition;
     return InitBitstreamFilters(AOst);
+}
+
+// Copied video frames are never decoded, so nothing can look at or change them.
+const char* TCustomFFmpeg::VideoCopyRefusal() const
+{
+    if (FOnVideoInputHook || FOnVideoOutputHook)
+        return "-vcodec copy and VideoHook are incompatible (frames are not decoded)";
+    if (FOnFrameInputHook || FOnFrameOutputHook)
+        return "-vcodec copy and FrameHook are incompatible (frames are not decoded)";
+    if (FPostHooks)
+        return "-vcodec copy and PostHooks are incompatible (frames are not decoded)";
+    return nullptr;
 }
 
 int TCustomFFmpeg::InitBitstreamFilters(TOutputStream& AOst)
@@ -274,7 +296,7 @@ int TCustomFFmpeg::OpenEncoder(TOutputStream& AOst, std::string& AError)
             AOst.file_index, AOst.index, KindName(type).c_str());
         return AVERROR(EINVAL);
     }
-    FOpenEncoders.push_back(streamIndex);
+    OpenCodecs().Add(this, TOpenCodecs::ckEncoder, streamIndex);
     if (auto* unused = av_dict_get(AOst.opts.get(), "", nullptr, AV_DICT_IGNORE_SUFFIX)) {
         std::string text = FormatText("Option %s not found.", unused->key);
         if (HaltOnInvalidOption)
@@ -358,7 +380,7 @@ int TCustomFFmpeg::OpenDecoder(TInputStream& AIst, std::string& AError)
             streamIndex);
         return AVERROR(EINVAL);
     }
-    FOpenDecoders.push_back(static_cast<int>(&AIst - FInputStreams.data()));
+    OpenCodecs().Add(this, TOpenCodecs::ckDecoder, static_cast<int>(&AIst - FInputStreams.data()));
     AIst.pts = 0;
     AIst.next_pts = AV_NOPTS_VALUE;
     AIst.is_start = true;

@@ -118,7 +118,9 @@ int TCustomFFmpeg::ChooseInputFile(const std::vector<char>& ANoPacket) const
             continue;
         if (FInputFiles[fi].eof_reached)
             continue;
-        double t = OutputTime(ost);
+        double t = FSettings.Finput_sync
+            ? double(FInputStreams[ost.source_index].pts) / AV_TIME_BASE
+            : OutputTime(ost);
         if (t < best) {
             best = t;
             file = fi;
@@ -204,15 +206,38 @@ int TCustomFFmpeg::DecodePacket(TInputStream& AIst, const AVPacket* APkt)
     int ret = avcodec_send_packet(AIst.dec.get(), APkt);
     if (ret < 0 && ret != AVERROR_EOF)
         return ret;
-    while (true) {
+    for (int frames = 1;; ++frames) {
         ret = avcodec_receive_frame(AIst.dec.get(), FDecodedFrame.get());
         if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
             return 0;
         if (ret < 0)
             return ret;
+        if (APkt && frames == 2)
+            WarnMultipleFrames(AIst);
         if (AIst.st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
             HandleAudioFrame(AIst, FDecodedFrame.get());
         av_frame_unref(FDecodedFrame.get());
+    }
+}
+
+void TCustomFFmpeg::WarnMultipleFrames(TInputStream& AIst)
+{
+    GetLogger().Log(this, AIst.showed_multi_packet_warning ? llVerbose : llWarning,
+        FormatText("Multiple frames in a packet from stream %d", AIst.st->index));
+    AIst.showed_multi_packet_warning = true;
+}
+
+// Reading at native speed: hold until the stream's position is no more than 1 ms ahead
+// of the time since the run began. A stop ends the wait at once.
+void TCustomFFmpeg::WaitRateEmulation(const TInputStream& AIst) const
+{
+    if (!FInputFiles[AIst.file_index].rate_emu)
+        return;
+    for (;;) {
+        int64_t ahead = AIst.pts - (Now() - AIst.start);
+        if (ahead <= 1000 || FBroken)
+            return;
+        std::this_thread::sleep_for(std::chrono::microseconds(std::min<int64_t>(ahead, 10000)));
     }
 }
 
@@ -247,6 +272,7 @@ void TCustomFFmpeg::HandleAudioFrame(TInputStream& AIst, AVFrame* AFrame)
     if (ifile.start_time != INT64_MIN && AIst.pts < ifile.start_time)
         first = static_cast<int>(std::min<int64_t>(
             av_rescale(ifile.start_time - AIst.pts, rate, AV_TIME_BASE), AFrame->nb_samples));
+    WaitRateEmulation(AIst);
     int istIndex = static_cast<int>(&AIst - FInputStreams.data());
     for (TOutputStream& ost : FOutputStreams) {
         if (ost.source_index != istIndex || !ost.encoding_needed || ost.is_past_recording_time)
@@ -279,6 +305,7 @@ void TCustomFFmpeg::CopyPacket(TInputStream& AIst, TOutputStream& AOst, AVPacket
         : AIst.next_pts;
     if (time != AV_NOPTS_VALUE) {
         AIst.pts = time;
+        WaitRateEmulation(AIst);
         if (of.recording_time != INT64_MAX && time >= of.recording_time + of.start_time) {
             AOst.is_past_recording_time = true;
             return;

@@ -1,8 +1,10 @@
+#include "JobRunner.h"
 #include "MediaCheck.h"
 #include "engine/FFEncoder.h"
+#include "engine/OpenCodecs.h"
 #include "media/MainThreadDispatcher.h"
-#include "media/UiThreadStandIn.h"
 #include "media/ManualResetEvent.h"
+#include "media/UiThreadStandIn.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -70,7 +72,8 @@ protected:
         for (int i = 0; i < ACount; ++i) {
             const int task = FEncoder.AddTask((Shared() / ASource).string());
             ASSERT_EQ(task, FEncoder.TasksCount() - 1) << FEncoder.LastErrMsg();
-            ASSERT_GE(FEncoder.SetOutput(task, Output(task, AExt).string()), 0) << FEncoder.LastErrMsg();
+            ASSERT_GE(FEncoder.SetOutput(task, Output(task, AExt).string()), 0)
+                << FEncoder.LastErrMsg();
         }
     }
     fs::path Output(int AIndex, const char* AExt = ".wav") const
@@ -84,7 +87,8 @@ protected:
 
 TEST_F(EncoderTest, ProgressIntervalHasAFloorOf100)
 {
-    for (auto [given, stored] : { std::pair { 50, 100 }, { 100, 100 }, { 101, 101 }, { 250, 250 } }) {
+    for (auto [given, stored] :
+        { std::pair { 50, 100 }, { 100, 100 }, { 101, 101 }, { 250, 250 } }) {
         FEncoder.SetProgressInterval(given);
         EXPECT_EQ(FEncoder.ProgressInterval(), stored) << given;
     }
@@ -230,7 +234,8 @@ TEST_F(EncoderTest, BuildingFailuresReportAndKeepTheList)
 
     AddJobs(1);
     EXPECT_LT(FEncoder.AddInput(0, (FDir / "missing.wav").string()), 0);
-    EXPECT_NE(FEncoder.LastErrMsg().find("missing.wav"), std::string::npos) << FEncoder.LastErrMsg();
+    EXPECT_NE(FEncoder.LastErrMsg().find("missing.wav"), std::string::npos)
+        << FEncoder.LastErrMsg();
     EXPECT_EQ(FEncoder.TasksCount(), 1);
     EXPECT_THROW(FEncoder.RemoveTask(3), std::out_of_range);
 
@@ -287,6 +292,131 @@ TEST_F(EncoderTest, TheAudioHookSeesTheDecodedFramesOfJobsThatAskForIt)
     EXPECT_EQ(otherTasks, 0);
     // One second of 32-bit stereo (the format sox wrote).
     EXPECT_EQ(bytes, 44100 * 2 * 4);
+}
+
+// A job that fails mid-run closes its own codecs and leaves those of the job running
+// beside it alone.
+TEST_F(EncoderTest, AFailingJobClosesOnlyItsOwnCodecs)
+{
+    // Signed 64-bit samples, whose volume cannot be changed.
+    auto wide = RunJob(
+        { { Shared() / "short.wav", {} } }, FDir / "wide.nut", Parsed("-acodec pcm_s64le"));
+    ASSERT_TRUE(wide.finished) << wide.error;
+    ASSERT_EQ(FEncoder.AddTask((FDir / "wide.nut").string()), 0) << FEncoder.LastErrMsg();
+    ASSERT_GE(FEncoder.SetOutput(0, Output(0).string(), "-vol 128"), 0) << FEncoder.LastErrMsg();
+    AddJobs(1, "long.wav", ".mp3");
+    TEventLog log(FEncoder);
+    FEncoder.Start(2);
+    log.WaitFinal();
+    const auto events = log.Events();
+    ASSERT_EQ(events.size(), 3u);
+    for (const TEvent& e : events) {
+        if (e.info.TaskIndex == 0) {
+            EXPECT_TRUE(e.info.Exception);
+            EXPECT_EQ(e.info.ExceptionMsg,
+                "Audio volume adjustment on sample format s64 is not supported.");
+        } else {
+            EXPECT_TRUE(e.info.Finished) << e.info.ExceptionMsg;
+        }
+    }
+    EXPECT_EQ(OpenCodecs().Count(), 0);
+    EXPECT_NEAR(DecodeAudio(Output(1, ".mp3")).seconds(), 20.0, 0.1);
+}
+// The end of a run in the calling thread may clear the list and start the next run
+// from its final event, while Start still runs the ended run's code beneath it.
+TEST_F(EncoderTest, TheFinalEventOfARunInTheCallingThreadMayStartTheNextRun)
+{
+    AddJobs(2);
+    std::vector<int> events;
+    bool secondStarted = false;
+    FEncoder.OnTerminate = [&](TCustomEncoder*, const TTerminateInfo& AInfo) {
+        events.push_back(AInfo.TaskIndex);
+        if (AInfo.TaskIndex != -1 || secondStarted)
+            return;
+        secondStarted = true;
+        FEncoder.ClearTasks();
+        EXPECT_FALSE(FEncoder.Working());
+        EXPECT_EQ(FEncoder.TasksCount(), 0);
+        ASSERT_EQ(FEncoder.AddTask((Shared() / "short.wav").string()), 0);
+        ASSERT_GE(FEncoder.SetOutput(0, Output(7, ".flac").string()), 0) << FEncoder.LastErrMsg();
+        FEncoder.Start(0);
+    };
+    FEncoder.Start(0);
+    EXPECT_EQ(events, (std::vector<int> { 0, 1, -1, 0, -1 }));
+    EXPECT_TRUE(FEncoder.Terminated());
+    EXPECT_EQ(FEncoder.TasksCount(), 1);
+    EXPECT_NEAR(DecodeAudio(Output(7, ".flac")).seconds(), 1.0, 0.001);
+    // A per-job event is too early: the run has not ended.
+    FEncoder.ClearTasks();
+    AddJobs(1);
+    FEncoder.OnTerminate = [&](TCustomEncoder*, const TTerminateInfo& AInfo) {
+        if (AInfo.TaskIndex == 0) {
+            EXPECT_THROW(FEncoder.ClearTasks(), std::runtime_error);
+        }
+    };
+    FEncoder.Start(0);
+    EXPECT_EQ(FEncoder.TasksCount(), 1);
+}
+
+TEST_F(EncoderTest, PreviewFlagsReachEveryJobAndAudioJobsRaiseNoVideoEvent)
+{
+    std::vector<TFFmpeg*> jobs;
+    FEncoder.OnBeforeFindStreamInfo = [&](TFFmpeg* AJob, AVFormatContext*) { jobs.push_back(AJob); };
+    AddJobs(1);
+    FEncoder.SetPreview(true);
+    ASSERT_EQ(FEncoder.AddTask((Shared() / "short.wav").string()), 1);
+    ASSERT_GE(FEncoder.SetOutput(1, Output(1).string(), "-VideoInputHook -VideoOutputHook "
+                                                       "-FrameInputHook -FrameOutputHook"),
+        0)
+        << FEncoder.LastErrMsg();
+    FEncoder.SetPreviewBitmap(true);
+    FEncoder.SetPreview(false);
+    ASSERT_EQ(jobs.size(), 2u);
+    for (TFFmpeg* job : jobs) {
+        EXPECT_FALSE(job->PostHook(phPreview));
+        EXPECT_TRUE(job->PostHook(phBitmap));
+    }
+
+    int videoEvents = 0;
+    FEncoder.OnPreviewBitmap = [&](TCustomEncoder*, const TPreviewInfo*) { ++videoEvents; };
+    FEncoder.OnVideoInputHook = [&](TCustomEncoder*, THookInfo*) { ++videoEvents; };
+    FEncoder.OnFrameOutputHook = [&](TCustomEncoder*, TFrameHookInfo*) { ++videoEvents; };
+    TEventLog log(FEncoder);
+    FEncoder.Start(0);
+    EXPECT_EQ(videoEvents, 0);
+    EXPECT_TRUE(log.Events().at(1).info.Finished);
+}
+
+// Copied pictures are never decoded, so a job with a picture hook or a preview refuses
+// to copy video.
+TEST_F(EncoderTest, CopiedVideoRefusesHooksAndPreview)
+{
+    makeTone(FDir / "tone.wav", 1.0, 44100, 2, { "-b", "16" });
+    testsupport::encodeAudio(FDir / "tone.wav", FDir / "video.mkv");
+    const struct {
+        const char* words;
+        bool preview;
+        std::string error;
+    } cases[] = {
+        { "", false, "" },
+        { "-VideoInputHook", false, "-vcodec copy and VideoHook are incompatible (frames are not decoded)" },
+        { "-FrameOutputHook", false, "-vcodec copy and FrameHook are incompatible (frames are not decoded)" },
+        { "", true, "-vcodec copy and PostHooks are incompatible (frames are not decoded)" },
+    };
+    for (const auto& c : cases) {
+        TFFEncoder encoder;
+        encoder.SetPreview(c.preview);
+        TEventLog log(encoder);
+        ASSERT_EQ(encoder.AddTask((FDir / "video.mkv").string()), 0) << encoder.LastErrMsg();
+        ASSERT_GE(encoder.SetOutput(0, Output(0, ".mkv").string(),
+                      std::string("-vcodec copy -acodec flac ") + c.words),
+            0)
+            << encoder.LastErrMsg();
+        encoder.Start(0);
+        const TTerminateInfo info = log.Events().at(0).info;
+        EXPECT_EQ(info.ExceptionMsg, c.error) << c.words;
+        EXPECT_EQ(info.Finished, c.error.empty()) << c.words;
+    }
 }
 
 }  // namespace

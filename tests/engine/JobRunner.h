@@ -6,12 +6,13 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct TJobResult {
-    bool built = false;    // inputs and output opened
+    bool built = false; // inputs and output opened
     bool finished = false;
-    std::string error;     // set-up or run failure
+    std::string error; // set-up or run failure
     std::vector<TProgressValues> progress;
 };
 
@@ -28,6 +29,8 @@ TJobResult RunJob(const std::vector<TJobInput>& AInputs, const std::filesystem::
 
 // Option helpers until the parser takes whole strings.
 void SetCodec(TCustomFFmpeg& AJob, const std::string& ACodec);
+// Options given as the user writes them, parsed into the job.
+TJobOptions Parsed(const std::string& AOptions);
 
 // Collects the lines the process-wide logger delivers while it lives.
 class TLogCapture {
@@ -35,7 +38,9 @@ public:
     TLogCapture();
     ~TLogCapture();
     bool Contains(const std::string& AText) const;
+    // Lines holding the text that were logged at the level.
+    int Count(const std::string& AText, TLogLevel ALevel) const;
 
 private:
-    std::vector<std::string> FLines;
+    std::vector<std::pair<TLogLevel, std::string>> FLines;
 };
