@@ -81,12 +81,29 @@ void TCustomFFmpeg::AddAttachments(int AFileIndex, AVFormatContext* AOc)
         std::string shown = ToLibraryPath(std::filesystem::path(name).filename());
         av_dict_set(&st->metadata, "filename", shown.empty() ? name.c_str() : shown.c_str(),
             AV_DICT_DONT_OVERWRITE);
-        TOutputStream& ost = FOutputStreams.emplace_back();
-        ost.file_index = AFileIndex;
-        ost.index = st->index;
-        ost.st = st;
-        ost.attachment_filename = name;
+        AddAttachmentStream(AFileIndex, st, name);
     }
+}
+
+void TCustomFFmpeg::CopyAttachment(int AFileIndex, AVFormatContext* AOc, int ASource)
+{
+    const AVStream* from = FInputStreams[ASource].st;
+    AVStream* st = NewLibraryStream(AOc);
+    if (avcodec_parameters_copy(st->codecpar, from->codecpar) < 0
+        || av_dict_copy(&st->metadata, from->metadata, 0) < 0)
+        Fatal(ErrorText("Could not copy the attachment", AVERROR(ENOMEM)));
+    const AVDictionaryEntry* tag = av_dict_get(from->metadata, "filename", nullptr, 0);
+    AddAttachmentStream(AFileIndex, st,
+        tag ? tag->value : FormatText("#%d:%d", FInputStreams[ASource].file_index, from->index));
+}
+
+void TCustomFFmpeg::AddAttachmentStream(int AFileIndex, AVStream* AStream, const std::string& AName)
+{
+    TOutputStream& ost = FOutputStreams.emplace_back();
+    ost.file_index = AFileIndex;
+    ost.index = AStream->index;
+    ost.st = AStream;
+    ost.attachment_filename = AName;
 }
 
 void TCustomFFmpeg::DumpAttachments(AVFormatContext* AIc, int AFileIndex)

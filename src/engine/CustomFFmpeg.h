@@ -115,6 +115,8 @@ private:
     TOutputStream& NewOutputStream(int AFileIndex, AVFormatContext* AOc, int ASource);
     void MapChannels(TOutputStream& AOst);
     void AddAttachments(int AFileIndex, AVFormatContext* AOc);
+    void CopyAttachment(int AFileIndex, AVFormatContext* AOc, int ASource);
+    void AddAttachmentStream(int AFileIndex, AVStream* AStream, const std::string& AName);
     void CopyChapters(AVFormatContext* AOc, const TOutputFile& AOf, bool AJoining);
     void ApplyMetadataMaps(AVFormatContext* AOc);
     void SetMetadata(AVFormatContext* AOc, const TSpecifierOpt& AOpt);

@@ -82,6 +82,10 @@ void TCustomFFmpeg::OpenMappedStreams(int AFileIndex, AVFormatContext* AOc)
             || (type == AVMEDIA_TYPE_SUBTITLE && FOptions.subtitle_disable)
             || (type == AVMEDIA_TYPE_DATA && FOptions.data_disable))
             continue;
+        if (type == AVMEDIA_TYPE_ATTACHMENT) {
+            CopyAttachment(AFileIndex, AOc, source);
+            continue;
+        }
         if (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO
             && type != AVMEDIA_TYPE_SUBTITLE && type != AVMEDIA_TYPE_DATA)
             Fatal(FormatText("Cannot map stream #%d:%d - unsupported type.", map.file_index,

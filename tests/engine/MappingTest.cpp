@@ -174,6 +174,7 @@ TEST(MappingTest, MetadataMapsChooseWhereTagsComeFrom)
         { "-map_metadata 5", "", "", "Invalid input file index 5 while processing metadata maps" },
         { "-map_metadata 0:s:3", "", "", "Invalid stream index 3 while processing metadata maps" },
         { "-metadata:c:0 title=X", "", "", "Invalid chapter index 0 in metadata specifier." },
+        { "-metadata:s:9 title=X", "", "", "Invalid stream index 9 in metadata specifier." },
     };
     for (const auto& c : cases) {
         fs::remove(dir / "out.flac");
@@ -208,6 +209,8 @@ TEST(MappingTest, ChaptersFollowTheSource)
         // A trimmed input moves its chapters with it.
         { "-ss_microsecond 500000", "", { { "Intro", 0.0 }, { "Main", 0.5 } }, "" },
         { "-ss_microsecond 1500000", "", { { "Main", 0.0 } }, "" },
+        // A chapter that starts after the duration limit is left out.
+        { "", "-t_microsecond 800000", { { "Intro", 0.0 } }, "" },
         { "", "-map_chapters -1", {}, "" },
         { "", "-map_chapters 3", {}, "Invalid input file index 3 in chapter mapping." },
     };
@@ -228,18 +231,29 @@ TEST(MappingTest, ChaptersFollowTheSource)
     }
 }
 
-TEST(MappingTest, AttachmentsGoInAndComeOut)
+TEST(MappingTest, AttachmentsGoIntoTheOutput)
 {
     TempDir dir;
     Sox({ "-c", "2", (dir / "tone.wav").string(), "synth", "1", "sine", "440" });
-    testsupport::writeFile(dir / "notes.txt", "liner notes\n");
-    {
+    fs::path notes = dir / "notes.txt";
+    testsupport::writeFile(notes, "liner notes\n");
+    Mkvmerge({ "-o", (dir / "src.mka").string(), "--attachment-mime-type", "text/plain",
+        "--attach-file", notes.string(), (dir / "tone.wav").string() });
+    struct {
+        const char* input;
+        std::string options;
+        std::string logged;
+    } cases[] = {
+        { "tone.wav", "-attach " + notes.string() + " -metadata:s:t mimetype=text/plain",
+            "  File " + notes.string() + " -> Stream #0:1" },
+        // An input's attachment taken over by a map.
+        { "src.mka", "-map 0:a -map 0:t", "  File notes.txt -> Stream #0:1" },
+    };
+    for (const auto& c : cases) {
         TLogCapture log;
-        ASSERT_EQ(
-            Convert({ { dir / "tone.wav", "" } }, dir / "out.mka",
-                "-attach " + (dir / "notes.txt").string() + " -metadata:s:t mimetype=text/plain"),
-            "");
-        EXPECT_TRUE(log.Contains("  File " + (dir / "notes.txt").string() + " -> Stream #0:1"));
+        fs::remove(dir / "out.mka");
+        ASSERT_EQ(Convert({ { dir / c.input, "" } }, dir / "out.mka", c.options), "") << c.input;
+        EXPECT_TRUE(log.Contains(c.logged)) << c.input;
         TOpened out(dir / "out.mka");
         ASSERT_TRUE(out.ctx);
         ASSERT_EQ(out.ctx->nb_streams, 2u);
@@ -249,12 +263,24 @@ TEST(MappingTest, AttachmentsGoInAndComeOut)
                       st->codecpar->extradata_size),
             "liner notes\n");
         EXPECT_EQ(out.Tag(st->metadata, "filename"), "notes.txt");
-        EXPECT_NEAR(DecodeAudio(dir / "out.mka").seconds(), 1.0, 0.05);
+        EXPECT_EQ(out.Tag(st->metadata, "mimetype"), "text/plain");
+        EXPECT_NEAR(DecodeAudio(dir / "out.mka").seconds(), 1.0, 0.05) << c.input;
     }
     EXPECT_EQ(Convert({ { dir / "tone.wav", "" } }, dir / "missing.mka",
                   "-attach " + (dir / "none.txt").string()),
         "Could not open attachment file " + (dir / "none.txt").string() + ".");
     EXPECT_FALSE(fs::exists(dir / "missing.mka"));
+}
+
+TEST(MappingTest, StreamIdSetsTheOutputStreamId)
+{
+    TempDir dir;
+    Sox({ "-c", "2", (dir / "tone.wav").string(), "synth", "1", "sine", "440" });
+    ASSERT_EQ(Convert({ { dir / "tone.wav", "" } }, dir / "out.ts", "-streamid 0:333"), "");
+    TOpened out(dir / "out.ts");
+    ASSERT_TRUE(out.ctx);
+    ASSERT_EQ(out.ctx->nb_streams, 1u);
+    EXPECT_EQ(out.ctx->streams[0]->id, 333);
 }
 
 TEST(MappingTest, DumpedAttachmentStaysInTheWorkingFolder)
