@@ -37,6 +37,30 @@ int IndexIn(std::string_view AText)
     return error == std::errc() && end == AText.data() + AText.size() ? value : -1;
 }
 
+// The streams that "s:" and a stream specifier name; a plain index must be a stream of
+// the output.
+std::vector<AVDictionary**> StreamTargets(
+    AVFormatContext* AOc, const std::string& ASpec, std::string_view AStreams, std::string& AError)
+{
+    int index = IndexIn(AStreams);
+    if (!AStreams.empty() && AStreams.find_first_not_of("0123456789") == AStreams.npos
+        && (index < 0 || unsigned(index) >= AOc->nb_streams)) {
+        AError = FormatText("Invalid stream index %d in metadata specifier.", index);
+        return {};
+    }
+    std::vector<AVDictionary**> targets;
+    for (unsigned i = 0; i < AOc->nb_streams; ++i) {
+        int match = CheckStreamSpecifier(AOc, AOc->streams[i], AStreams);
+        if (match < 0) {
+            AError = FormatText("Invalid metadata specifier %s.", ASpec.c_str());
+            return {};
+        }
+        if (match > 0)
+            targets.push_back(&AOc->streams[i]->metadata);
+    }
+    return targets;
+}
+
 // The dictionaries a -metadata specifier names ("", "g", "s[:stream specifier]",
 // "c:chapter", "p:program"); on a bad specifier AError says why.
 std::vector<AVDictionary**> MetadataTargets(
@@ -54,21 +78,7 @@ std::vector<AVDictionary**> MetadataTargets(
         targets.push_back(&AOc->metadata);
         break;
     case 's':
-        if (!rest.empty() && rest.find_first_not_of("0123456789") == rest.npos
-            && (index < 0 || unsigned(index) >= AOc->nb_streams)) {
-            AError = FormatText("Invalid stream index %d in metadata specifier.", index);
-            break;
-        }
-        for (unsigned i = 0; i < AOc->nb_streams; ++i) {
-            int match = CheckStreamSpecifier(AOc, AOc->streams[i], rest);
-            if (match < 0) {
-                AError = FormatText("Invalid metadata specifier %s.", ASpec.c_str());
-                return {};
-            }
-            if (match > 0)
-                targets.push_back(&AOc->streams[i]->metadata);
-        }
-        break;
+        return StreamTargets(AOc, ASpec, rest, AError);
     case 'c':
         if (index < 0 || unsigned(index) >= AOc->nb_chapters)
             AError = FormatText("Invalid chapter index %d in metadata specifier.", index);

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 #include <set>
@@ -323,31 +325,51 @@ TEST_F(EncoderTest, AFailingJobClosesOnlyItsOwnCodecs)
     EXPECT_NEAR(DecodeAudio(Output(1, ".mp3")).seconds(), 20.0, 0.1);
 }
 // The end of a run in the calling thread may clear the list and start the next run
-// from its final event, while Start still runs the ended run's code beneath it.
+// from its final event, while Start still runs the ended run's code beneath it. That
+// Start then starts nothing of the new run, which keeps its own thread count.
 TEST_F(EncoderTest, TheFinalEventOfARunInTheCallingThreadMayStartTheNextRun)
 {
     AddJobs(2);
+    std::mutex lock;
     std::vector<int> events;
-    bool secondStarted = false;
+    std::vector<int> progress;  // task indices reported in the second run
+    std::atomic<bool> second { false };
+    TManualResetEvent secondEnded;
+    FEncoder.SetProgressInterval(100);
+    FEncoder.OnProgress = [&](TCustomEncoder*, const TProgressInfo* AInfo) {
+        std::lock_guard guard(lock);
+        if (second)
+            progress.push_back(AInfo->TaskIndex);
+    };
     FEncoder.OnTerminate = [&](TCustomEncoder*, const TTerminateInfo& AInfo) {
-        events.push_back(AInfo.TaskIndex);
-        if (AInfo.TaskIndex != -1 || secondStarted)
+        {
+            std::lock_guard guard(lock);
+            events.push_back(AInfo.TaskIndex);
+        }
+        if (AInfo.TaskIndex != -1)
             return;
-        secondStarted = true;
+        if (second) {
+            secondEnded.Set();
+            return;
+        }
         FEncoder.ClearTasks();
         EXPECT_FALSE(FEncoder.Working());
         EXPECT_EQ(FEncoder.TasksCount(), 0);
-        ASSERT_EQ(FEncoder.AddTask((Shared() / "short.wav").string()), 0);
-        ASSERT_GE(FEncoder.SetOutput(0, Output(7, ".flac").string()), 0) << FEncoder.LastErrMsg();
-        FEncoder.Start(0);
+        AddJobs(3, "long.wav", ".mp3");
+        second = true;
+        FEncoder.Start(1);
     };
     FEncoder.Start(0);
-    EXPECT_EQ(events, (std::vector<int> { 0, 1, -1, 0, -1 }));
-    EXPECT_TRUE(FEncoder.Terminated());
-    EXPECT_EQ(FEncoder.TasksCount(), 1);
-    EXPECT_NEAR(DecodeAudio(Output(7, ".flac")).seconds(), 1.0, 0.001);
-    // A per-job event is too early: the run has not ended.
-    FEncoder.ClearTasks();
+    ASSERT_TRUE(secondEnded.WaitFor(std::chrono::seconds(60)));
+    std::lock_guard guard(lock);
+    EXPECT_EQ(events, (std::vector<int> { 0, 1, -1, 0, 1, 2, -1 }));
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end())) << ::testing::PrintToString(progress);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_NEAR(DecodeAudio(Output(i, ".mp3")).seconds(), 20.0, 0.1) << i;
+}
+
+TEST_F(EncoderTest, ClearTasksFromAPerJobEventIsRefused)
+{
     AddJobs(1);
     FEncoder.OnTerminate = [&](TCustomEncoder*, const TTerminateInfo& AInfo) {
         if (AInfo.TaskIndex == 0) {

@@ -174,6 +174,7 @@ TEST(MappingTest, MetadataMapsChooseWhereTagsComeFrom)
         { "-map_metadata 5", "", "", "Invalid input file index 5 while processing metadata maps" },
         { "-map_metadata 0:s:3", "", "", "Invalid stream index 3 while processing metadata maps" },
         { "-metadata:c:0 title=X", "", "", "Invalid chapter index 0 in metadata specifier." },
+        { "-metadata:s:9 title=X", "", "", "Invalid stream index 9 in metadata specifier." },
     };
     for (const auto& c : cases) {
         fs::remove(dir / "out.flac");
@@ -208,6 +209,8 @@ TEST(MappingTest, ChaptersFollowTheSource)
         // A trimmed input moves its chapters with it.
         { "-ss_microsecond 500000", "", { { "Intro", 0.0 }, { "Main", 0.5 } }, "" },
         { "-ss_microsecond 1500000", "", { { "Main", 0.0 } }, "" },
+        // A chapter that starts after the duration limit is left out.
+        { "", "-t_microsecond 800000", { { "Intro", 0.0 } }, "" },
         { "", "-map_chapters -1", {}, "" },
         { "", "-map_chapters 3", {}, "Invalid input file index 3 in chapter mapping." },
     };
