@@ -3,6 +3,7 @@
 
 #include "engine/CustomFFmpeg.h"
 #include "media/FFmpegException.h"
+#include "media/LibAVPtr.h"
 #include "media/StreamSpecifier.h"
 #include "media/ToLibraryPath.h"
 
@@ -10,18 +11,8 @@
 
 namespace {
 
-struct TAVFreeDeleter {
-    void operator()(uint8_t* p) const { av_free(p); }
-};
-using TAttachmentData = std::unique_ptr<uint8_t, TAVFreeDeleter>;
-
-struct TAvioCloser {
-    void operator()(AVIOContext* p) const { avio_closep(&p); }
-};
-using TAvioPtr = std::unique_ptr<AVIOContext, TAvioCloser>;
-
 // The whole file, padded as stream side data must be; on failure AError says why.
-TAttachmentData ReadAttachment(
+LibAVBytesPtr ReadAttachment(
     const std::string& AName, const AVIOInterruptCB* AInterrupt, int& ASize, std::string& AError)
 {
     AVIOContext* pb = nullptr;
@@ -29,13 +20,13 @@ TAttachmentData ReadAttachment(
         AError = FormatText("Could not open attachment file %s.", AName.c_str());
         return nullptr;
     }
-    TAvioPtr holder(pb);
+    AvioContextPtr holder(pb);
     int64_t size = avio_size(pb);
     if (size <= 0) {
         AError = FormatText("Could not get size of the attachment %s.", AName.c_str());
         return nullptr;
     }
-    TAttachmentData data;
+    LibAVBytesPtr data;
     if (size <= INT_MAX - AV_INPUT_BUFFER_PADDING_SIZE)
         data.reset(static_cast<uint8_t*>(av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE)));
     if (!data) {
@@ -71,7 +62,7 @@ void TCustomFFmpeg::AddAttachments(int AFileIndex, AVFormatContext* AOc)
     for (const std::string& name : FOptions.attachments) {
         int size = 0;
         std::string error;
-        TAttachmentData data = ReadAttachment(name, &AOc->interrupt_callback, size, error);
+        LibAVBytesPtr data = ReadAttachment(name, &AOc->interrupt_callback, size, error);
         if (!data)
             Fatal(error);
         AVStream* st = NewLibraryStream(AOc);

@@ -75,6 +75,22 @@ void TCustomEncoder::CopyTimeouts(TFFmpeg& AJob) const
     AJob.FWriteTimeout = WriteTimeout();
 }
 
+TFFmpeg& TCustomEncoder::JobToBuild(const char* ACheckWord, int ATaskIndex)
+{
+    CheckWorking(ACheckWord);
+    TFFmpeg& job = *FFFmpegList.Item(ATaskIndex);
+    job.HaltOnInvalidOption = FHaltOnInvalidOption;
+    CopyTimeouts(job);
+    return job;
+}
+
+int TCustomEncoder::Outcome(const TFFmpeg& AJob, int AResult)
+{
+    if (AResult < 0)
+        FLastErrMsg = AJob.FLastErrMsg;
+    return AResult;
+}
+
 void TCustomEncoder::SetPreview(bool AValue)
 {
     FPreview = AValue;
@@ -125,14 +141,8 @@ int TCustomEncoder::AddTask(const void* AStream, const std::string& APrivateData
 
 int TCustomEncoder::AddInput(int ATaskIndex, const std::string& AFileName, const TInputOptions* AOptions)
 {
-    CheckWorking("AddInput");
-    TFFmpeg* job = FFFmpegList.Item(ATaskIndex);
-    job->HaltOnInvalidOption = FHaltOnInvalidOption;
-    CopyTimeouts(*job);
-    const int ret = job->AddInput(AFileName, AOptions ? *AOptions : TInputOptions {});
-    if (ret < 0)
-        FLastErrMsg = job->FLastErrMsg;
-    return ret;
+    TFFmpeg& job = JobToBuild("AddInput", ATaskIndex);
+    return Outcome(job, job.AddInput(AFileName, AOptions ? *AOptions : TInputOptions {}));
 }
 
 int TCustomEncoder::AddInput(int ATaskIndex, const std::string& AFileName,
@@ -156,16 +166,10 @@ int TCustomEncoder::AddInput(int ATaskIndex, const void* AStream, const std::str
 
 int TCustomEncoder::SetOutput(int ATaskIndex, const std::string& AFileName, const TOutputOptions* AOptions)
 {
-    CheckWorking("SetOutput");
-    TFFmpeg* job = FFFmpegList.Item(ATaskIndex);
-    job->HaltOnInvalidOption = FHaltOnInvalidOption;
+    TFFmpeg& job = JobToBuild("SetOutput", ATaskIndex);
     if (AOptions)
-        ConnectHooks(*job, *AOptions);
-    CopyTimeouts(*job);
-    const int ret = job->SetOutput(AFileName, AOptions ? *AOptions : TOutputOptions {});
-    if (ret < 0)
-        FLastErrMsg = job->FLastErrMsg;
-    return ret;
+        ConnectHooks(job, *AOptions);
+    return Outcome(job, job.SetOutput(AFileName, AOptions ? *AOptions : TOutputOptions {}));
 }
 
 int TCustomEncoder::SetOutput(int ATaskIndex, const std::string& AFileName,

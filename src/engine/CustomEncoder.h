@@ -115,6 +115,11 @@ private:
     void CheckWorking(const char* AWord) const;
     std::unique_ptr<TFFmpeg> NewJob();
     void CopyTimeouts(TFFmpeg& AJob) const;
+    // A listed job about to get an input or output: the check word, then the encoder's
+    // settings copied in.
+    TFFmpeg& JobToBuild(const char* ACheckWord, int ATaskIndex);
+    // A building step's result; a failure's text becomes LastErrMsg.
+    int Outcome(const TFFmpeg& AJob, int AResult);
     void ConnectHooks(TFFmpeg& AJob, const TOutputOptions& AOptions);
     // A job's hook slot that calls one of the hook handlers.
     template <typename TInfo>

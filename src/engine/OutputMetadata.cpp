@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <climits>
+#include <memory>
 
 namespace {
 
@@ -97,32 +98,39 @@ std::vector<AVDictionary**> MetadataTargets(
     return targets;
 }
 
+// A chapter not yet handed to a context.
+struct TChapterDeleter {
+    void operator()(AVChapter* p) const
+    {
+        av_dict_free(&p->metadata);
+        av_free(p);
+    }
+};
+using TChapterPtr = std::unique_ptr<AVChapter, TChapterDeleter>;
+
 // A copy of a chapter with new bounds; its tags too unless AWithTags is false.
-AVChapter* CopyChapter(const AVChapter* AFrom, int64_t AStart, int64_t AEnd, bool AWithTags)
+TChapterPtr CopyChapter(const AVChapter* AFrom, int64_t AStart, int64_t AEnd, bool AWithTags)
 {
-    auto* to = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+    TChapterPtr to(static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter))));
     if (!to)
         return nullptr;
     to->id = AFrom->id;
     to->time_base = AFrom->time_base;
     to->start = AStart;
     to->end = AEnd;
-    if (AWithTags && av_dict_copy(&to->metadata, AFrom->metadata, 0) < 0) {
-        av_dict_free(&to->metadata);
-        av_free(to);
+    if (AWithTags && av_dict_copy(&to->metadata, AFrom->metadata, 0) < 0)
         return nullptr;
-    }
     return to;
 }
 
 // Hands the chapter to the context, which frees it with itself; false when out of memory.
-bool AppendChapter(AVFormatContext* AOc, AVChapter* AChapter)
+bool AppendChapter(AVFormatContext* AOc, TChapterPtr& AChapter)
 {
     void* grown = av_realloc_array(AOc->chapters, AOc->nb_chapters + 1, sizeof(AVChapter*));
     if (!grown)
         return false;
     AOc->chapters = static_cast<AVChapter**>(grown);
-    AOc->chapters[AOc->nb_chapters++] = AChapter;
+    AOc->chapters[AOc->nb_chapters++] = AChapter.release();
     return true;
 }
 
@@ -154,12 +162,10 @@ void TCustomFFmpeg::CopyChapters(AVFormatContext* AOc, const TOutputFile& AOf, b
             continue;
         if (limit != INT64_MAX && chapter->start - offset >= limit)
             break;
-        AVChapter* copy = CopyChapter(chapter, std::max<int64_t>(0, chapter->start - offset),
+        TChapterPtr copy = CopyChapter(chapter, std::max<int64_t>(0, chapter->start - offset),
             std::min(limit, chapter->end - offset), !FOptions.metadata_chapters_manual);
-        if (!copy || !AppendChapter(AOc, copy)) {
-            av_free(copy);
+        if (!copy || !AppendChapter(AOc, copy))
             Fatal(ErrorText("Could not copy the chapters", AVERROR(ENOMEM)));
-        }
     }
 }
 

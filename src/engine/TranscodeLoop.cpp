@@ -18,6 +18,15 @@ int64_t Now() { return av_gettime_relative(); }
 constexpr int kNothingToRead = -1;
 constexpr int kTryAgain = -2;
 
+// How many of a frame's samples, starting at APts, lie before AStart.
+int SamplesBefore(int64_t AStart, int64_t APts, int ARate, int ASamples)
+{
+    if (APts >= AStart)
+        return 0;
+    return static_cast<int>(
+        std::min<int64_t>(av_rescale(AStart - APts, ARate, AV_TIME_BASE), ASamples));
+}
+
 }  // namespace
 
 void TCustomFFmpeg::Convert()
@@ -267,22 +276,19 @@ void TCustomFFmpeg::HandleAudioFrame(TInputStream& AIst, AVFrame* AFrame)
     }
 
     // Samples before the asked start (a seek lands on or before it) are dropped.
-    int first = 0;
     const TInputFile& ifile = FInputFiles[AIst.file_index];
-    if (ifile.start_time != INT64_MIN && AIst.pts < ifile.start_time)
-        first = static_cast<int>(std::min<int64_t>(
-            av_rescale(ifile.start_time - AIst.pts, rate, AV_TIME_BASE), AFrame->nb_samples));
+    int first = ifile.start_time == INT64_MIN
+        ? 0
+        : SamplesBefore(ifile.start_time, AIst.pts, rate, AFrame->nb_samples);
     WaitRateEmulation(AIst);
     int istIndex = static_cast<int>(&AIst - FInputStreams.data());
     for (TOutputStream& ost : FOutputStreams) {
         if (ost.source_index != istIndex || !ost.encoding_needed || ost.is_past_recording_time)
             continue;
         const TOutputFile& of = FOutputFiles[ost.file_index];
-        int from = first;
-        if (of.start_time > 0 && AIst.pts < of.start_time)
-            from = std::max<int>(from,
-                static_cast<int>(std::min<int64_t>(
-                    av_rescale(of.start_time - AIst.pts, rate, AV_TIME_BASE), AFrame->nb_samples)));
+        int from = of.start_time > 0
+            ? std::max(first, SamplesBefore(of.start_time, AIst.pts, rate, AFrame->nb_samples))
+            : first;
         int to = AFrame->nb_samples;
         if (of.recording_time != INT64_MAX) {
             int64_t end = of.recording_time + of.start_time;
