@@ -188,6 +188,7 @@ private:
     int64_t FLoopStart = 0;
     int64_t FAudioSize = 0;
     int64_t FExtraSize = 0;
+    std::string FLastDecodeError;  // the last packet that failed to decode
     TFramePtr FDecodedFrame;
     TFramePtr FEncodeFrame;
     TPacketPtr FEncodedPacket;

@@ -54,6 +54,10 @@ void TCustomFFmpeg::Convert()
     FFinishing = true;
     FlushDecoders(-1);
     FlushEncoders(static_cast<int>(FOutputStreams.size()));
+    // An input whose every packet failed to decode is no success, even though the
+    // output got its header.
+    if (FAudioSize == 0 && !FLastDecodeError.empty() && !FBroken)
+        Fatal(FLastDecodeError + ": nothing could be decoded");
     WriteTrailers();
     ProgressReport(true, -1);
     CloseOutputs();
@@ -207,6 +211,7 @@ void TCustomFFmpeg::ProcessPacket(int AFileIndex, AVPacket* APkt)
         GetLogger().Log(this, llError, text);
         if (FSettings.Fexit_on_error)
             Fatal(text);
+        FLastDecodeError = text;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 namespace fs = std::filesystem;
 using testsupport::makeTone;
@@ -268,6 +269,17 @@ TEST(JobTest, BadInputsFailWithTheLibraryText)
         auto r = RunJob({ { dir / c.name, {} } }, dir / "out.mp3");
         EXPECT_EQ(r.error, (dir / c.name).string() + ": " + c.text);
     }
+
+    // Random bytes the MP3 reader accepts but no packet of which decodes: the job
+    // fails and leaves no header-only file behind.
+    std::mt19937 random(7);
+    std::string bytes(200000, '\0');
+    for (char& b : bytes)
+        b = static_cast<char>(random());
+    testsupport::writeFile(dir / "random.mp3", bytes);
+    auto r = RunJob({ { dir / "random.mp3", {} } }, dir / "random-out.mp3");
+    EXPECT_EQ(r.error, "Error while decoding stream #0:0 (audio): nothing could be decoded");
+    EXPECT_FALSE(fs::exists(dir / "random-out.mp3"));
 }
 
 TEST(JobTest, DamagedInputsEndWithoutCrashOrHang)
